@@ -1,0 +1,3 @@
+#include "Trace.h"
+
+Q_LOGGING_CATEGORY(lcTrace, "tqx.trace")

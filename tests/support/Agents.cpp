@@ -1,0 +1,229 @@
+#include "Agents.h"
+
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/socket.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <condition_variable>
+#include <cstring>
+#include <fstream>
+#include <random>
+
+extern char** environ;
+
+namespace tqxtest {
+
+std::uint16_t FreeUdpPort()
+{
+    const int fd = ::socket(AF_INET, SOCK_DGRAM, 0);
+    sockaddr_in addr{};
+    addr.sin_family = AF_INET;
+    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    addr.sin_port = 0;
+    std::uint16_t port = 0;
+    if (fd >= 0 && ::bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0) {
+        socklen_t len = sizeof addr;
+        if (::getsockname(fd, reinterpret_cast<sockaddr*>(&addr), &len) == 0)
+            port = ntohs(addr.sin_port);
+    }
+    if (fd >= 0)
+        ::close(fd);
+    return port;
+}
+
+TempDir::TempDir()
+{
+    std::string pattern = (std::filesystem::temp_directory_path() / "tqxtest-XXXXXX").string();
+    if (char* made = ::mkdtemp(pattern.data()))
+        m_path = made;
+}
+
+TempDir::~TempDir()
+{
+    std::error_code ec;
+    if (!m_path.empty())
+        std::filesystem::remove_all(m_path, ec);
+}
+
+ChildProcess::~ChildProcess()
+{
+    stop();
+}
+
+bool ChildProcess::start(const std::vector<std::string>& argv, const std::vector<std::string>& env)
+{
+    if (argv.empty() || m_pid > 0)
+        return false;
+    int fds[2];
+    if (::pipe2(fds, O_CLOEXEC) != 0)
+        return false;
+
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, fds[1], 1);
+    posix_spawn_file_actions_adddup2(&actions, fds[1], 2);
+    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+
+    std::vector<std::string> envStrings;
+    for (char** e = environ; *e; ++e)
+        envStrings.emplace_back(*e);
+    envStrings.insert(envStrings.end(), env.begin(), env.end());
+    std::vector<char*> cargv, cenv;
+    for (const auto& a : argv)
+        cargv.push_back(const_cast<char*>(a.c_str()));
+    cargv.push_back(nullptr);
+    for (const auto& e : envStrings)
+        cenv.push_back(const_cast<char*>(e.c_str()));
+    cenv.push_back(nullptr);
+
+    pid_t pid = -1;
+    const int rc = ::posix_spawn(&pid, argv[0].c_str(), &actions, nullptr, cargv.data(), cenv.data());
+    posix_spawn_file_actions_destroy(&actions);
+    ::close(fds[1]);
+    if (rc != 0) {
+        ::close(fds[0]);
+        return false;
+    }
+    m_pid = pid;
+    {
+        std::lock_guard lock(m_mutex);
+        m_output.clear();
+        m_eof = false;
+    }
+    m_reader = std::thread(&ChildProcess::readLoop, this, fds[0]);
+    return true;
+}
+
+void ChildProcess::readLoop(int fd)
+{
+    char buf[4096];
+    for (;;) {
+        const ssize_t n = ::read(fd, buf, sizeof buf);
+        if (n <= 0)
+            break;
+        std::lock_guard lock(m_mutex);
+        m_output.append(buf, static_cast<std::size_t>(n));
+    }
+    ::close(fd);
+    std::lock_guard lock(m_mutex);
+    m_eof = true;
+}
+
+bool ChildProcess::waitForOutput(const std::string& text, std::chrono::milliseconds timeout) const
+{
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    for (;;) {
+        {
+            std::lock_guard lock(m_mutex);
+            if (m_output.find(text) != std::string::npos)
+                return true;
+            if (m_eof)
+                return false;
+        }
+        if (std::chrono::steady_clock::now() >= deadline)
+            return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+}
+
+std::string ChildProcess::output() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_output;
+}
+
+void ChildProcess::clearOutput()
+{
+    std::lock_guard lock(m_mutex);
+    m_output.clear();
+}
+
+bool ChildProcess::running() const
+{
+    if (m_pid <= 0)
+        return false;
+    return ::waitpid(m_pid, nullptr, WNOHANG | WNOWAIT) == 0
+        || (::kill(m_pid, 0) == 0 && ::waitpid(m_pid, nullptr, WNOHANG | WNOWAIT) == 0);
+}
+
+int ChildProcess::stop(std::chrono::milliseconds grace)
+{
+    if (m_pid > 0) {
+        ::kill(m_pid, SIGTERM);
+        const auto deadline = std::chrono::steady_clock::now() + grace;
+        int status = 0;
+        pid_t done = 0;
+        while ((done = ::waitpid(m_pid, &status, WNOHANG)) == 0 && std::chrono::steady_clock::now() < deadline)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        if (done == 0) {
+            ::kill(m_pid, SIGKILL);
+            ::waitpid(m_pid, &status, 0);
+            m_exitStatus = -1;
+        } else {
+            m_exitStatus = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        }
+        m_pid = -1;
+    }
+    if (m_reader.joinable())
+        m_reader.join();
+    return m_exitStatus;
+}
+
+std::string BuiltProgram(const std::string& relative)
+{
+    return std::string(TQX_BINARY_DIR) + "/" + relative;
+}
+
+SimAgent::SimAgent(const std::string& model, const std::vector<std::string>& extraArgs)
+{
+    for (int attempt = 0; attempt < 5 && !m_ok; ++attempt) {
+        m_process.stop();
+        m_port = FreeUdpPort();
+        std::vector<std::string> argv = {BuiltProgram("sim/tqx-sim"), "--model", model, "--listen",
+                                         "udp:127.0.0.1:" + std::to_string(m_port)};
+        argv.insert(argv.end(), extraArgs.begin(), extraArgs.end());
+        m_ok = m_process.start(argv) && m_process.waitForOutput("listening on", std::chrono::seconds(15));
+    }
+}
+
+SnmpdAgent::SnmpdAgent(const std::vector<SnmpdUser>& users, const std::vector<std::string>& extraConfig)
+{
+    const auto conf = m_dir.path() / "snmpd.conf";
+    for (int attempt = 0; attempt < 5 && !m_ok; ++attempt) {
+        m_process.stop();
+        m_port = FreeUdpPort();
+        {
+            std::ofstream out(conf);
+            out << "agentaddress udp:127.0.0.1:" << m_port << "\n"
+                << "rocommunity public 127.0.0.1\n"
+                << "rwcommunity private 127.0.0.1\n"
+                << "sysLocation test bench\n"
+                << "sysContact tests\n";
+            for (const auto& u : users) {
+                out << "createUser " << u.name;
+                if (!u.authProtocol.empty())
+                    out << " " << u.authProtocol << " \"" << u.authPassword << "\"";
+                if (!u.privProtocol.empty())
+                    out << " " << u.privProtocol << " \"" << u.privPassword << "\"";
+                out << "\n" << (u.readWrite ? "rwuser " : "rouser ") << u.name << " " << u.level << "\n";
+            }
+            for (const auto& line : extraConfig)
+                out << line << "\n";
+        }
+        // -C: only our file; -f: foreground; -Lo: log to stdout; -I: no mib modules that need root.
+        std::vector<std::string> argv = {"/usr/sbin/snmpd", "-f", "-Lo", "-C", "-c", conf.string(),
+                                         "-M", "/nonexistent", "-m", "",
+                                         "-I", "-smux,mteTrigger,mteTriggerConf,ipCidrRouteTable,hrSWRun"};
+        const std::vector<std::string> env = {"SNMP_PERSISTENT_DIR=" + (m_dir.path() / "persist").string(),
+                                              "MIBS=", "MIBDIRS=/nonexistent"};
+        m_ok = m_process.start(argv, env) && m_process.waitForOutput("NET-SNMP version", std::chrono::seconds(15));
+    }
+}
+
+} // namespace tqxtest
