@@ -1,0 +1,12 @@
+# The panel object tree, the description readers and the panel window base.
+set(_tree_dir ${CMAKE_CURRENT_SOURCE_DIR})
+foreach(_test tree_model_test loader_test mibxml_test bitmapdialog_test)
+  if(EXISTS ${_tree_dir}/${_test}.cpp)
+    tqx_add_test(${_test} SOURCES ${_tree_dir}/${_test}.cpp LIBS tqxpanel LABELS panel)
+  endif()
+endforeach()
+foreach(_fuzz panel mibxml)
+  if(EXISTS ${_tree_dir}/fuzz_${_fuzz}.cpp)
+    tqx_add_fuzz(fuzz_${_fuzz} SOURCE ${_tree_dir}/fuzz_${_fuzz}.cpp LIBS tqxpanel CORPUS ${_tree_dir}/corpus/${_fuzz})
+  endif()
+endforeach()
