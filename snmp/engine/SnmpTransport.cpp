@@ -77,6 +77,37 @@ std::string SessionKey(const CSnmp& settings, const std::string& peer)
     return key;
 }
 
+bool SameBytes(const u_char* a, size_t aLen, const u_char* b, size_t bLen)
+{
+    return aLen == bLen && (aLen == 0 || std::memcmp(a, b, aLen) == 0);
+}
+
+// net-snmp keeps one user entry per (engine, name) for the whole process and reuses its keys for
+// later sessions. An entry left by a session with other credentials would make this session use
+// that session's keys, so it is dropped and rebuilt from ours. Called with LibraryMutex held.
+void DropStaleUsers(const netsnmp_session& s)
+{
+    const std::string name(s.securityName, s.securityNameLen);
+    for (usmUser* u = usm_get_userList(); u;) {
+        usmUser* next = u->next;
+        if (u->secName && name == u->secName) {
+            bool same = SameBytes(u->authKeyKu, u->authKeyKuLen, s.securityAuthKey, s.securityAuthKeyLen)
+                && u->authProtocol && netsnmp_oid_equals(u->authProtocol, u->authProtocolLen, s.securityAuthProto,
+                                                         s.securityAuthProtoLen) == 0;
+            if (same && s.securityLevel == SNMP_SEC_LEVEL_AUTHPRIV)
+                same = SameBytes(u->privKeyKu, u->privKeyKuLen, s.securityPrivKey, s.securityPrivKeyLen)
+                    && u->privProtocol
+                    && netsnmp_oid_equals(u->privProtocol, u->privProtocolLen, s.securityPrivProto,
+                                          s.securityPrivProtoLen) == 0;
+            if (!same) {
+                usm_remove_user(u);
+                usm_free_user(u);
+            }
+        }
+        u = next;
+    }
+}
+
 // Opens a session; kSnmpOk with handle set, kSnmpTimeout when SNMPv3 discovery got no answer, or
 // kSnmpFailed.
 int OpenSession(const CSnmp& settings, const std::string& peer, int timeoutMs, void*& handle)
@@ -143,6 +174,8 @@ int OpenSession(const CSnmp& settings, const std::string& peer, int timeoutMs, v
     }
 
     std::lock_guard lock(LibraryMutex());
+    if (s.version == SNMP_VERSION_3 && s.securityLevel != SNMP_SEC_LEVEL_NOAUTH)
+        DropStaleUsers(s);
     handle = snmp_sess_open(&s);
     if (!handle) {
         int liberr = 0, syserr = 0;
@@ -368,9 +401,12 @@ int Transact(const CSnmp& settings, int pduType, const std::vector<SnmpVarBind>&
     if (status != STAT_SUCCESS || !response) {
         if (response)
             snmp_free_pdu(response);
+        // SNMPv3 discovery that got no answer ends in STAT_ERROR with the time-out as the reason.
+        const netsnmp_session* ss = snmp_sess_session(session.handle);
+        const bool timedOut = status == STAT_TIMEOUT || (ss && ss->s_snmp_errno == SNMPERR_TIMEOUT);
         // A broken session (for instance after an SNMPv3 report) is opened afresh next time.
         session.close();
-        return status == STAT_TIMEOUT ? kSnmpTimeout : kSnmpFailed;
+        return timedOut ? kSnmpTimeout : kSnmpFailed;
     }
     auto out = settings.cloneSettings();
     out->setType(pduType);

@@ -1,0 +1,115 @@
+// Helpers for the session tests: settings for one agent, a silent UDP peer, and a walk owner whose
+// callback behaves like the module's pages.
+#pragma once
+
+#include "app/Settings.h"
+#include "snmp/CommonSnmp.h"
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <mutex>
+#include <string>
+#include <vector>
+
+namespace snmptest {
+
+inline void UseAgent(std::uint16_t port, const char* version = "1", const char* timeoutMs = "3000")
+{
+    ResetSettings();
+    g_strDeviceIP = QStringLiteral("127.0.0.1");
+    g_nSnmpPort = port;
+    g_strSnmpVersion = QString::fromLatin1(version);
+    g_strSnmpTimeout = QString::fromLatin1(timeoutMs);
+}
+
+inline void UseV3(const char* level, const char* user, const char* auth, const char* authPwd, const char* priv,
+                  const char* privPwd)
+{
+    g_strSnmpVersion = QStringLiteral("3");
+    g_strSecurityLevel = QString::fromLatin1(level);
+    g_strUserName = QString::fromLatin1(user);
+    g_strAuthProtocol = QString::fromLatin1(auth);
+    g_strAuthPassword = QString::fromLatin1(authPwd);
+    g_strPrivProtocol = QString::fromLatin1(priv);
+    g_strPrivPassword = QString::fromLatin1(privPwd);
+}
+
+// A bound UDP socket on 127.0.0.1 that never answers.
+class SilentPeer {
+public:
+    SilentPeer()
+    {
+        m_fd = ::socket(AF_INET, SOCK_DGRAM, 0);
+        sockaddr_in addr{};
+        addr.sin_family = AF_INET;
+        addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        ::bind(m_fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr);
+        socklen_t len = sizeof addr;
+        ::getsockname(m_fd, reinterpret_cast<sockaddr*>(&addr), &len);
+        m_port = ntohs(addr.sin_port);
+    }
+    ~SilentPeer() { ::close(m_fd); }
+    std::uint16_t port() const { return m_port; }
+
+private:
+    int m_fd = -1;
+    std::uint16_t m_port = 0;
+};
+
+inline std::chrono::milliseconds Elapsed(std::chrono::steady_clock::time_point start)
+{
+    return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start);
+}
+
+// Walks with a session the way a page does: a full row continues the walk, anything else ends it.
+struct WalkOwner {
+    CCommonSNMP* session = nullptr;
+    int columns = 0;
+    int stepTimeout = 0;
+    std::mutex mutex;
+    std::vector<std::vector<QString>> rows;     // values per row
+    std::vector<QString> suffixes;              // GetSuffix of column 0 per row
+    int finalError = 0;
+    int finalCount = -1;                        // bindings of the reply that ended the walk (error 0)
+    int lateReplies = 0;
+    int callbacks = 0;
+    Event finished{Event::Reset::Manual, false};
+
+    static unsigned int Row(CSnmp* reply, int requestId, void* user, int error)
+    {
+        auto* self = static_cast<WalkOwner*>(user);
+        std::unique_ptr<CSnmp> owned(error == 0 ? reply : nullptr);
+        std::lock_guard lock(self->mutex);
+        ++self->callbacks;
+        if (!self->session->IsOwnRequest(requestId)) {
+            ++self->lateReplies;
+            return 0;
+        }
+        if (error == 0 && owned->getValuesCount() == self->columns) {
+            std::vector<QString> row;
+            for (int i = 0; i < self->columns; ++i) {
+                int type = 0;
+                QString text;
+                owned->getValue(i, type, text);
+                row.push_back(text);
+            }
+            QString suffix;
+            self->session->GetSuffix(0, owned.get(), suffix);
+            self->suffixes.push_back(suffix);
+            self->rows.push_back(row);
+            if (self->session->StartWalk(&WalkOwner::Row, self, self->stepTimeout) == 0)
+                return 0;
+        }
+        self->finalError = error;
+        self->finalCount = error == 0 ? owned->getValuesCount() : -1;
+        self->session->SignalDone();
+        self->finished.set();
+        return 0;
+    }
+};
+
+} // namespace snmptest
