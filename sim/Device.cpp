@@ -1,0 +1,599 @@
+#include "sim/Device.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <sstream>
+
+namespace tqxsim {
+
+namespace oids {
+const Oid sysUpTime = {1, 3, 6, 1, 2, 1, 1, 3, 0};
+const Oid sysContact = {1, 3, 6, 1, 2, 1, 1, 4, 0};
+const Oid sysName = {1, 3, 6, 1, 2, 1, 1, 5, 0};
+const Oid sysLocation = {1, 3, 6, 1, 2, 1, 1, 6, 0};
+const Oid ifNumber = {1, 3, 6, 1, 2, 1, 2, 1, 0};
+const Oid ifEntry = {1, 3, 6, 1, 2, 1, 2, 2, 1};
+const Oid ifXEntry = {1, 3, 6, 1, 2, 1, 31, 1, 1, 1};
+const Oid reboot = {1, 3, 6, 1, 4, 1, 32473, 10, 76, 10, 1, 9, 0};
+const Oid saveConfig = {1, 3, 6, 1, 4, 1, 32473, 10, 76, 10, 1, 10, 0};
+const Oid fanStatus = {1, 3, 6, 1, 4, 1, 32473, 10, 76, 10, 1, 15, 1, 0};
+const Oid portEntry = {1, 3, 6, 1, 4, 1, 32473, 10, 76, 10, 1, 13, 1};
+const Oid poeEntry = {1, 3, 6, 1, 4, 1, 32473, 10, 75, 6, 22, 1, 1};
+const Oid poeRemaining = {1, 3, 6, 1, 4, 1, 32473, 10, 75, 6, 22, 6, 0};
+const Oid poeDisplayMode = {1, 3, 6, 1, 4, 1, 32473, 10, 75, 6, 22, 8, 0};
+const Oid timeRangeEntry = {1, 3, 6, 1, 4, 1, 32473, 10, 75, 6, 23, 1, 1};
+} // namespace oids
+
+namespace {
+
+enum IfColumn { ifType = 3, ifSpeed = 5, ifAdminStatus = 7, ifOperStatus = 8, ifLastChange = 9 };
+enum IfXColumn { ifHighSpeed = 15, ifAlias = 18 };
+enum PortColumn { portSpeedSetting = 2, portOperMode = 3, portOperFlow = 6, portMedia = 7 };
+enum PoeColumn { poeState = 3, poeTimeRange = 4, poePower = 9, poeVoltage = 10, poeCurrent = 11,
+                 poeClass = 12, poeStatus = 13 };
+constexpr int kTimeRangeRowStatus = 21;
+constexpr int kMaxTimeRanges = 8;
+const Oid kVendor = {1, 3, 6, 1, 4, 1, 32473};
+
+Oid Append(const Oid& prefix, std::initializer_list<std::uint32_t> arcs)
+{
+    Oid o = prefix;
+    o.insert(o.end(), arcs);
+    return o;
+}
+
+std::string Watts(double w)
+{
+    char buf[32];
+    std::snprintf(buf, sizeof buf, "%.1f", w);
+    return buf;
+}
+
+std::vector<std::string_view> Words(std::string_view line)
+{
+    std::vector<std::string_view> words;
+    size_t i = 0;
+    while (i < line.size()) {
+        while (i < line.size() && (line[i] == ' ' || line[i] == '\t' || line[i] == '\r'))
+            ++i;
+        size_t start = i;
+        while (i < line.size() && line[i] != ' ' && line[i] != '\t' && line[i] != '\r')
+            ++i;
+        if (i > start)
+            words.push_back(line.substr(start, i - start));
+    }
+    return words;
+}
+
+bool ParseInt(std::string_view s, long long lo, long long hi, long long* out)
+{
+    if (s.empty() || s.size() > 12)
+        return false;
+    long long v = 0;
+    size_t i = 0;
+    bool negative = s[0] == '-';
+    if (negative)
+        i = 1;
+    if (i == s.size())
+        return false;
+    for (; i < s.size(); ++i) {
+        if (s[i] < '0' || s[i] > '9')
+            return false;
+        v = v * 10 + (s[i] - '0');
+    }
+    if (negative)
+        v = -v;
+    if (v < lo || v > hi)
+        return false;
+    *out = v;
+    return true;
+}
+
+bool ParseFraction(std::string_view s, double* out)
+{
+    if (s.empty() || s.size() > 32)
+        return false;
+    std::string text(s);
+    char* end = nullptr;
+    double v = std::strtod(text.c_str(), &end);
+    if (end != text.c_str() + text.size() || !(v >= 0.0 && v <= 1.0))
+        return false;
+    *out = v;
+    return true;
+}
+
+} // namespace
+
+CSimDevice::CSimDevice(const ModelInfo* model) : m_model(model), m_boot(Clock::now())
+{
+    // What a write may change: the system group's texts, the port admin state and alias, and the
+    // vendor configuration subtree, except the status objects the device computes itself.
+    m_writable = {oids::sysContact, oids::sysName, oids::sysLocation, Append(oids::ifEntry, {ifAdminStatus}),
+                  Append(oids::ifXEntry, {ifAlias}), kVendor};
+    m_readOnly = {oids::fanStatus,
+                  Append(oids::portEntry, {1}),
+                  Append(oids::portEntry, {portOperMode}),
+                  Append(oids::portEntry, {portOperFlow}),
+                  Append(oids::portEntry, {portMedia}),
+                  Append(oids::poeEntry, {1}),
+                  Append(oids::poeEntry, {2}),
+                  Append(oids::poeEntry, {poePower}),
+                  Append(oids::poeEntry, {poeVoltage}),
+                  Append(oids::poeEntry, {poeCurrent}),
+                  Append(oids::poeEntry, {poeClass}),
+                  Append(oids::poeEntry, {poeStatus}),
+                  Append(oids::timeRangeEntry, {1}),
+                  oids::poeRemaining};
+}
+
+void CSimDevice::Merge(const ObjectMap& objects)
+{
+    for (const auto& [oid, value] : objects)
+        m_objects[oid] = value;
+}
+
+std::optional<std::int64_t> CSimDevice::GetInt(const Oid& oid) const
+{
+    auto it = m_objects.find(oid);
+    if (it == m_objects.end())
+        return std::nullopt;
+    return it->second.tag == Tag::Counter64 ? static_cast<std::int64_t>(it->second.number64) : it->second.number;
+}
+
+void CSimDevice::PutInt(const Oid& column, int index, std::int64_t v)
+{
+    Oid o = column;
+    o.push_back(static_cast<std::uint32_t>(index));
+    auto it = m_objects.find(o);
+    if (it != m_objects.end())
+        it->second.number = v;
+}
+
+void CSimDevice::Start()
+{
+    if (auto up = m_objects.find(oids::sysUpTime); up != m_objects.end())
+        m_uptimeBase = static_cast<std::uint32_t>(up->second.number);
+    m_boot = Clock::now();
+    m_ports.clear();
+    // A port is an ifTable row of an Ethernet type; with a model, exactly its front ports.
+    const Oid typeColumn = Append(oids::ifEntry, {ifType});
+    for (auto it = m_objects.lower_bound(typeColumn); it != m_objects.end() && OidHasPrefix(it->first, typeColumn);
+         ++it) {
+        if (it->first.size() != typeColumn.size() + 1)
+            continue;
+        int index = static_cast<int>(it->first.back());
+        if (m_model ? (index < 1 || index > m_model->ports)
+                    : !(it->second.number == 6 || it->second.number == 62 || it->second.number == 117))
+            continue;
+        Port p;
+        p.index = index;
+        p.carrier = GetInt(Append(oids::ifEntry, {ifOperStatus, it->first.back()})).value_or(2) == 1;
+        auto speed = GetInt(Append(oids::ifEntry, {ifSpeed, it->first.back()})).value_or(100000000);
+        p.linkMbps = static_cast<int>(speed / 1000000);
+        if (m_model) {
+            p.combo = index > m_model->ports - m_model->comboPorts;
+            p.maxMbps = (m_model->allGiga || p.combo) ? 1000 : 100;
+            p.poe = index <= m_model->poePorts;
+        } else {
+            p.maxMbps = std::max(p.linkMbps, 10);
+            auto media = GetInt(Append(oids::portEntry, {portMedia, it->first.back()}));
+            p.combo = media && *media >= 2;
+            p.poe = m_objects.count(Append(oids::poeEntry, {poeStatus, 1, it->first.back()})) != 0;
+        }
+        if (p.poe) {
+            auto status = m_objects.find(Append(oids::poeEntry, {poeStatus, 1, it->first.back()}));
+            p.poweredDevice = status != m_objects.end() && status->second.bytes == "POWER ON";
+        }
+        m_ports[index] = p;
+    }
+    if (m_model) {
+        for (auto& [index, p] : m_ports)
+            RecomputePort(p);
+        RecomputePoe();
+    }
+    TakeSavedConfig();
+}
+
+std::uint32_t CSimDevice::UptimeTicks(Clock::time_point now) const
+{
+    auto cs = std::chrono::duration_cast<std::chrono::milliseconds>(now - m_boot).count() / 10;
+    return static_cast<std::uint32_t>(m_uptimeBase + static_cast<std::uint64_t>(cs));
+}
+
+std::optional<Value> CSimDevice::Get(const Oid& oid) const
+{
+    auto it = m_objects.find(oid);
+    if (it == m_objects.end())
+        return std::nullopt;
+    if (oid == oids::sysUpTime)
+        return Value::Unsigned(Tag::TimeTicks, UptimeTicks(Clock::now()));
+    return it->second;
+}
+
+bool CSimDevice::Next(const Oid& oid, bool inclusive, Oid* nextOid, Value* value) const
+{
+    auto it = inclusive ? m_objects.lower_bound(oid) : m_objects.upper_bound(oid);
+    if (it == m_objects.end())
+        return false;
+    *nextOid = it->first;
+    *value = *Get(it->first);
+    return true;
+}
+
+bool CSimDevice::IsWritable(const Oid& oid) const
+{
+    for (const auto& p : m_readOnly)
+        if (OidHasPrefix(oid, p))
+            return false;
+    for (const auto& p : m_writable)
+        if (OidHasPrefix(oid, p))
+            return true;
+    return false;
+}
+
+CSimDevice::Port* CSimDevice::FindPort(int index)
+{
+    auto it = m_ports.find(index);
+    return it == m_ports.end() ? nullptr : &it->second;
+}
+
+SetError CSimDevice::CheckSet(const Oid& oid, const Value& value) const
+{
+    auto it = m_objects.find(oid);
+    const bool inTimeRanges = OidHasPrefix(oid, oids::timeRangeEntry) && oid.size() == oids::timeRangeEntry.size() + 2;
+    if (it == m_objects.end()) {
+        if (!IsWritable(oid))
+            return SetError::NotWritable;
+        if (!inTimeRanges)
+            return SetError::NoCreation;
+        // Rows of the time-range table are made through their row status (or by a column written in
+        // the same request as it).
+        const std::uint32_t column = oid[oids::timeRangeEntry.size()];
+        const std::uint32_t row = oid.back();
+        if (column < 1 || column > kTimeRangeRowStatus || row < 1 || row > kMaxTimeRanges)
+            return SetError::NoCreation;
+        if (value.tag != (column == 2 ? Tag::OctetString : Tag::Integer))
+            return SetError::WrongType;
+        if (column == kTimeRangeRowStatus && value.number != 4 && value.number != 5)
+            return SetError::InconsistentValue;
+        return SetError::None;
+    }
+    if (!IsWritable(oid))
+        return SetError::NotWritable;
+    if (value.tag != it->second.tag)
+        return SetError::WrongType;
+    if (value.tag == Tag::OctetString && value.bytes.size() > 255)
+        return SetError::WrongLength;
+    if (oid == oids::reboot || oid == oids::saveConfig)
+        return value.number == 1 ? SetError::None : SetError::WrongValue;
+    if (oid.size() == oids::ifEntry.size() + 2 && OidHasPrefix(oid, Append(oids::ifEntry, {ifAdminStatus})))
+        return (value.number == 1 || value.number == 2) ? SetError::None : SetError::WrongValue;
+    if (oid == oids::poeDisplayMode)
+        return (value.number == 1 || value.number == 2) ? SetError::None : SetError::WrongValue;
+    if (OidHasPrefix(oid, Append(oids::portEntry, {portSpeedSetting})) && oid.size() == oids::portEntry.size() + 2) {
+        if (value.number < 1 || value.number > 7)
+            return SetError::WrongValue;
+        auto port = m_ports.find(static_cast<int>(oid.back()));
+        if (value.number == 1 && port != m_ports.end() && port->second.maxMbps < 1000)
+            return SetError::WrongValue;
+    }
+    if (OidHasPrefix(oid, Append(oids::poeEntry, {poeState})) && oid.size() == oids::poeEntry.size() + 3)
+        return (value.number == 1 || value.number == 2) ? SetError::None : SetError::WrongValue;
+    if (inTimeRanges && oid[oids::timeRangeEntry.size()] == kTimeRangeRowStatus) {
+        // An existing row may be activated, taken out of service or destroyed, not created again.
+        if (value.number == 4 || value.number == 5)
+            return SetError::InconsistentValue;
+        if (value.number != 1 && value.number != 2 && value.number != 6)
+            return SetError::WrongValue;
+    }
+    return SetError::None;
+}
+
+std::optional<Value> CSimDevice::Set(const Oid& oid, const Value& value)
+{
+    std::optional<Value> previous;
+    if (auto it = m_objects.find(oid); it != m_objects.end())
+        previous = it->second;
+    m_objects[oid] = value;
+    return previous;
+}
+
+void CSimDevice::Undo(const Oid& oid, const std::optional<Value>& previous)
+{
+    if (previous)
+        m_objects[oid] = *previous;
+    else
+        m_objects.erase(oid);
+}
+
+bool CSimDevice::CreateRow(const Oid& oid, const Value& value)
+{
+    const std::uint32_t row = oid.back();
+    const std::int64_t defaults[kTimeRangeRowStatus + 1] = {0,    row, 0,  2,  2010, 1, 1, 0, 0, 2037, 12, 31,
+                                                            23,   59,  2,  2,  2,    2, 2, 2, 2, 1};
+    for (std::uint32_t c = 1; c <= kTimeRangeRowStatus; ++c) {
+        Oid o = Append(oids::timeRangeEntry, {c, row});
+        if (c == kTimeRangeRowStatus) {
+            m_objects[o] = Value::Integer(value.number == 4 ? 1 : 2);
+        } else if (!m_objects.count(o)) {
+            m_objects[o] = c == 2 ? Value::Text("") : Value::Integer(defaults[c]);
+        }
+    }
+    return true;
+}
+
+void CSimDevice::Committed(const Oid& oid)
+{
+    auto now = Clock::now();
+    if (oid == oids::reboot) {
+        // Answer first, then go down for the reboot.
+        m_rebootAt = now + std::chrono::milliseconds(200);
+        return;
+    }
+    if (oid == oids::saveConfig) {
+        TakeSavedConfig();
+        return;
+    }
+    if (OidHasPrefix(oid, oids::timeRangeEntry) && oid.size() == oids::timeRangeEntry.size() + 2 &&
+        oid[oids::timeRangeEntry.size()] == kTimeRangeRowStatus) {
+        auto v = GetInt(oid).value_or(0);
+        if (v == 4 || v == 5) {
+            CreateRow(oid, Value::Integer(v));
+        } else if (v == 6) {
+            for (std::uint32_t c = 1; c <= kTimeRangeRowStatus; ++c)
+                m_objects.erase(Append(oids::timeRangeEntry, {c, oid.back()}));
+        }
+        return;
+    }
+    const bool ifAdmin = OidHasPrefix(oid, Append(oids::ifEntry, {ifAdminStatus})) && oid.size() == oids::ifEntry.size() + 2;
+    const bool speedSetting =
+        OidHasPrefix(oid, Append(oids::portEntry, {portSpeedSetting})) && oid.size() == oids::portEntry.size() + 2;
+    if (ifAdmin || speedSetting) {
+        if (Port* p = FindPort(static_cast<int>(oid.back()))) {
+            if (speedSetting) {
+                switch (GetInt(oid).value_or(6)) {
+                case 1: p->linkMbps = 1000; break;
+                case 2: case 3: p->linkMbps = 100; break;
+                case 4: case 5: p->linkMbps = 10; break;
+                case 6: p->linkMbps = p->maxMbps; break;
+                default: break;
+                }
+            }
+            RecomputePort(*p);
+        }
+        return;
+    }
+    if (OidHasPrefix(oid, oids::poeEntry))
+        RecomputePoe();
+}
+
+void CSimDevice::RecomputePort(Port& p)
+{
+    const auto idx = static_cast<std::uint32_t>(p.index);
+    const bool admin = GetInt(Append(oids::ifEntry, {ifAdminStatus, idx})).value_or(1) == 1;
+    const bool disabled = GetInt(Append(oids::portEntry, {portSpeedSetting, idx})).value_or(6) == 7;
+    const bool up = admin && !disabled && p.carrier;
+    const Oid operOid = Append(oids::ifEntry, {ifOperStatus, idx});
+    const auto before = GetInt(operOid);
+    PutInt(Append(oids::ifEntry, {ifOperStatus}), p.index, up ? 1 : 2);
+    if (before && *before != (up ? 1 : 2))
+        PutInt(Append(oids::ifEntry, {ifLastChange}), p.index, UptimeTicks(Clock::now()));
+    const int mbps = up ? p.linkMbps : p.maxMbps;
+    PutInt(Append(oids::ifEntry, {ifSpeed}), p.index, std::min<std::int64_t>(std::int64_t(mbps) * 1000000, 4294967295LL));
+    PutInt(Append(oids::ifXEntry, {ifHighSpeed}), p.index, mbps);
+    int mode = 1;
+    if (up)
+        mode = p.linkMbps >= 1000 ? 2 : p.linkMbps >= 100 ? 3 : 5;
+    PutInt(Append(oids::portEntry, {portOperMode}), p.index, mode);
+}
+
+void CSimDevice::RecomputePoe()
+{
+    if (!m_model || m_model->poePorts == 0)
+        return;
+    double used = 0;
+    for (auto& [index, p] : m_ports) {
+        if (!p.poe)
+            continue;
+        const auto idx = static_cast<std::uint32_t>(index);
+        const bool enabled = GetInt(Append(oids::poeEntry, {poeState, 1, idx})).value_or(1) == 1;
+        const bool scheduledOff = GetInt(Append(oids::poeEntry, {poeTimeRange, 1, idx})).value_or(0) != 0 &&
+                                  GetInt(Append(oids::timeRangeEntry, {kTimeRangeRowStatus,
+                                         static_cast<std::uint32_t>(*GetInt(Append(oids::poeEntry, {poeTimeRange, 1, idx})))})) == 1;
+        const bool on = enabled && p.poweredDevice && !scheduledOff;
+        // A class 0 device drawing a plausible share of the budget; the figures are text as the device gives them.
+        const double watts = on ? 7.4 : 0.0;
+        used += watts;
+        auto put = [&](int column, std::string text) {
+            Oid o = Append(oids::poeEntry, {static_cast<std::uint32_t>(column), 1, idx});
+            if (auto it = m_objects.find(o); it != m_objects.end())
+                it->second.bytes = std::move(text);
+        };
+        put(poeStatus, on ? "POWER ON" : (enabled && p.poweredDevice && scheduledOff) ? "Time-based OFF" : "POWER OFF");
+        put(poePower, Watts(watts));
+        put(poeVoltage, on ? "53.5" : "0.0");
+        put(poeCurrent, on ? "138" : "0");
+        put(poeClass, on ? "Class 0" : "N/A");
+    }
+    if (auto it = m_objects.find(oids::poeRemaining); it != m_objects.end())
+        it->second.bytes = Watts(std::max(0.0, m_model->poeBudgetWatts - used));
+}
+
+void CSimDevice::TakeSavedConfig()
+{
+    m_saved.clear();
+    for (const auto& [oid, value] : m_objects)
+        if (IsWritable(oid) && oid != oids::reboot && oid != oids::saveConfig)
+            m_saved[oid] = value;
+}
+
+void CSimDevice::DoReboot(Clock::time_point now)
+{
+    // A reboot loses what was not saved and starts the clock again.
+    for (auto it = m_objects.begin(); it != m_objects.end();) {
+        if (IsWritable(it->first) && it->first != oids::reboot && it->first != oids::saveConfig)
+            it = m_objects.erase(it);
+        else
+            ++it;
+    }
+    for (const auto& [oid, value] : m_saved)
+        m_objects[oid] = value;
+    if (auto it = m_objects.find(oids::reboot); it != m_objects.end())
+        it->second.number = 0;
+    m_uptimeBase = 0;
+    m_boot = now;
+    m_bootDone = now + m_rebootTime;
+    for (auto& [index, p] : m_ports)
+        RecomputePort(p);
+    RecomputePoe();
+}
+
+void CSimDevice::Tick(Clock::time_point now)
+{
+    if (m_rebootAt && now >= *m_rebootAt) {
+        m_rebootAt.reset();
+        DoReboot(now);
+    }
+    if (m_dynamics && !m_ports.empty() && now >= m_nextDynamics) {
+        // Now and then a cable is plugged or pulled, or a powered device comes or goes.
+        m_nextDynamics = now + std::chrono::milliseconds(3000 + m_dynRandom() % 4000);
+        auto it = m_ports.begin();
+        std::advance(it, static_cast<long>(m_dynRandom() % m_ports.size()));
+        Port& p = it->second;
+        if (p.poe && m_dynRandom() % 2) {
+            p.poweredDevice = !p.poweredDevice;
+            RecomputePoe();
+        } else {
+            p.carrier = !p.carrier;
+            RecomputePort(p);
+        }
+    }
+}
+
+std::string CSimDevice::Control(std::string_view line)
+{
+    auto words = Words(line);
+    if (words.empty())
+        return "error: empty command";
+    const std::string_view cmd = words[0];
+    auto portArg = [&](Port** port) -> std::string {
+        long long n = 0;
+        if (words.size() < 2 || !ParseInt(words[1], 1, 100000, &n))
+            return "error: " + std::string(cmd) + " needs a port number";
+        *port = FindPort(static_cast<int>(n));
+        if (!*port)
+            return "error: no port " + std::string(words[1]);
+        return "";
+    };
+    auto upDown = [&](std::string_view w, const char* a, const char* b, bool* on) {
+        if (w == a) { *on = true; return true; }
+        if (w == b) { *on = false; return true; }
+        return false;
+    };
+    if (cmd == "link" || cmd == "admin") {
+        Port* p = nullptr;
+        if (auto e = portArg(&p); !e.empty())
+            return e;
+        bool on = false;
+        if (words.size() != 3 || !upDown(words[2], "up", "down", &on))
+            return "error: usage: " + std::string(cmd) + " PORT up|down";
+        if (cmd == "link")
+            p->carrier = on;
+        else
+            PutInt(Append(oids::ifEntry, {ifAdminStatus}), p->index, on ? 1 : 2);
+        RecomputePort(*p);
+        return "ok";
+    }
+    if (cmd == "speed") {
+        Port* p = nullptr;
+        if (auto e = portArg(&p); !e.empty())
+            return e;
+        long long mbps = 0;
+        if (words.size() != 3 || !ParseInt(words[2], 1, 100000, &mbps))
+            return "error: usage: speed PORT MBPS (1 to 100000)";
+        p->linkMbps = static_cast<int>(mbps);
+        RecomputePort(*p);
+        return "ok";
+    }
+    if (cmd == "medium") {
+        Port* p = nullptr;
+        if (auto e = portArg(&p); !e.empty())
+            return e;
+        long long m = 0;
+        if (words.size() != 3 || !ParseInt(words[2], 1, 4, &m))
+            return "error: usage: medium PORT 1|2|3|4";
+        if (m >= 2 && !p->combo)
+            return "error: port " + std::to_string(p->index) + " has no second connector";
+        const Oid o = Append(oids::portEntry, {portMedia, static_cast<std::uint32_t>(p->index)});
+        if (!m_objects.count(o))
+            return "error: this device has no port medium object";
+        PutInt(Append(oids::portEntry, {portMedia}), p->index, m);
+        if (m == 3)
+            p->linkMbps = 100;
+        else if (m == 4)
+            p->linkMbps = 1000;
+        RecomputePort(*p);
+        return "ok";
+    }
+    if (cmd == "fan") {
+        bool on = false;
+        if (words.size() != 2 || !upDown(words[1], "ok", "fault", &on))
+            return "error: usage: fan ok|fault";
+        if (!m_objects.count(oids::fanStatus))
+            return "error: this device has no fan";
+        m_objects[oids::fanStatus].number = on ? 1 : 2;
+        return "ok";
+    }
+    if (cmd == "poe") {
+        Port* p = nullptr;
+        if (auto e = portArg(&p); !e.empty())
+            return e;
+        bool on = false;
+        if (words.size() != 3 || !upDown(words[2], "on", "off", &on))
+            return "error: usage: poe PORT on|off";
+        if (!p->poe)
+            return "error: port " + std::to_string(p->index) + " has no PoE";
+        // A powered device plugged in (its port's PoE enabled) or pulled out.
+        p->poweredDevice = on;
+        if (on)
+            PutInt(Append(oids::poeEntry, {poeState, 1}), p->index, 1);
+        RecomputePoe();
+        return "ok";
+    }
+    if (cmd == "set") {
+        // set OID TAG VALUE: the value is the rest of the line, so it may hold blanks.
+        if (words.size() < 3)
+            return "error: usage: set OID TAG VALUE";
+        Oid oid;
+        if (!ParseOid(words[1], &oid))
+            return "error: bad OID " + std::string(words[1]);
+        std::string_view rest = line.substr(static_cast<size_t>(words[2].data() + words[2].size() - line.data()));
+        if (!rest.empty() && rest.front() == ' ')
+            rest.remove_prefix(1);
+        while (!rest.empty() && (rest.back() == '\r' || rest.back() == '\n'))
+            rest.remove_suffix(1);
+        Value v;
+        std::string error;
+        if (!ParseValue(words[2], rest, &v, &error))
+            return "error: " + error;
+        m_objects[oid] = v;
+        return "ok";
+    }
+    if (cmd == "drop") {
+        double f = 0;
+        if (words.size() != 2 || !ParseFraction(words[1], &f))
+            return "error: usage: drop FRACTION (0 to 1)";
+        m_dDropFraction = f;
+        return "ok";
+    }
+    if (cmd == "delay") {
+        long long ms = 0;
+        if (words.size() != 2 || !ParseInt(words[1], 0, 600000, &ms))
+            return "error: usage: delay MS (0 to 600000)";
+        m_nDelayMs = static_cast<int>(ms);
+        return "ok";
+    }
+    return "error: unknown command \"" + std::string(cmd) + "\"";
+}
+
+} // namespace tqxsim

@@ -1,0 +1,109 @@
+// The simulated switch: its objects, what a write to them does, and the control commands that change
+// the device from outside (link, PoE, fan, faults). Independent of the SNMP agent around it.
+#pragma once
+
+#include "sim/Models.h"
+#include "sim/Snmprec.h"
+
+#include <chrono>
+#include <cstdint>
+#include <map>
+#include <optional>
+#include <random>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tqxsim {
+
+enum class SetError { None, NotWritable, WrongType, WrongValue, WrongLength, NoCreation, InconsistentValue };
+
+namespace oids {
+// Objects with behaviour behind them.
+extern const Oid sysUpTime, sysContact, sysName, sysLocation, ifNumber, ifEntry, ifXEntry;
+extern const Oid reboot, saveConfig, fanStatus, portEntry, poeEntry, poeRemaining, poeDisplayMode, timeRangeEntry;
+} // namespace oids
+
+class CSimDevice {
+public:
+    using Clock = std::chrono::steady_clock;
+
+    // model may be null: then the device is whatever the loaded objects describe.
+    explicit CSimDevice(const ModelInfo* model = nullptr);
+
+    // Adds objects (later ones replace earlier ones). Call Start when everything is loaded.
+    void Merge(const ObjectMap& objects);
+    // Adds a subtree that SET may change.
+    void AddWritable(const Oid& prefix) { m_writable.push_back(prefix); }
+    // Finds the ports, fixes the derived objects and takes the first saved configuration.
+    void Start();
+
+    std::optional<Value> Get(const Oid& oid) const;
+    // The first object after oid (or at oid when inclusive); false at the end.
+    bool Next(const Oid& oid, bool inclusive, Oid* nextOid, Value* value) const;
+
+    // Whether a SET of value to oid may go ahead, and the error it gets when not.
+    SetError CheckSet(const Oid& oid, const Value& value) const;
+    // Stores a checked value; returns the previous one for Undo.
+    std::optional<Value> Set(const Oid& oid, const Value& value);
+    void Undo(const Oid& oid, const std::optional<Value>& previous);
+    // Runs what a completed write does (port state, PoE, save, reboot).
+    void Committed(const Oid& oid);
+
+    // One control line, answered "ok" or "error: ...".
+    std::string Control(std::string_view line);
+
+    // Time-driven behaviour: the pending reboot and, when enabled, random link and PoE changes.
+    void Tick(Clock::time_point now);
+    // True while the device is rebooting: it answers nothing.
+    bool Rebooting(Clock::time_point now) const { return now < m_bootDone; }
+
+    void SetDynamics(bool on, std::uint64_t seed) { m_dynamics = on; m_dynRandom.seed(seed); }
+    void SetRebootTime(std::chrono::milliseconds t) { m_rebootTime = t; }
+
+    // Fault injection, changed by options and the control channel.
+    double m_dDropFraction = 0;
+    int m_nDelayMs = 0;
+
+    const ObjectMap& Objects() const { return m_objects; }
+    int PortCount() const { return static_cast<int>(m_ports.size()); }
+    std::uint32_t UptimeTicks(Clock::time_point now) const;
+
+private:
+    struct Port {
+        int index = 0;
+        bool carrier = false;
+        int linkMbps = 100;
+        int maxMbps = 100;
+        bool combo = false;
+        bool poe = false;
+        bool poweredDevice = false;
+    };
+
+    bool IsWritable(const Oid& oid) const;
+    Port* FindPort(int index);
+    void RecomputePort(Port& port);
+    void RecomputePoe();
+    void TakeSavedConfig();
+    void DoReboot(Clock::time_point now);
+    void PutInt(const Oid& column, int index, std::int64_t v);
+    std::optional<std::int64_t> GetInt(const Oid& oid) const;
+    bool CreateRow(const Oid& oid, const Value& value);
+
+    const ModelInfo* m_model;
+    ObjectMap m_objects;
+    ObjectMap m_saved;
+    std::vector<Oid> m_writable;
+    std::vector<Oid> m_readOnly;
+    std::map<int, Port> m_ports;
+    std::uint32_t m_uptimeBase = 0;
+    Clock::time_point m_boot;
+    Clock::time_point m_bootDone{};
+    std::optional<Clock::time_point> m_rebootAt;
+    std::chrono::milliseconds m_rebootTime{1000};
+    bool m_dynamics = false;
+    std::mt19937_64 m_dynRandom;
+    Clock::time_point m_nextDynamics{};
+};
+
+} // namespace tqxsim
