@@ -306,6 +306,7 @@ void CCommonSNMP::WalkThreadProc()
             std::lock_guard lock(m_walkMutex);
             if (!m_bWalkActive) {
                 m_bWalkThreadRunning = false;
+                m_walkThreadId = std::thread::id();
                 m_pShared->m_hEventDone.set();
                 return;
             }
