@@ -168,7 +168,7 @@ static QPixmap MaskedPixmap(int number)
     if (!dib.LoadResource(number))
         return {};
     QPixmap pixmap = QPixmap::fromImage(dib.GetImage());
-    pixmap.setMask(QBitmap::fromImage(dib.GetImage().createMaskFromColor(qRgb(255, 0, 255), Qt::MaskOutColor)));
+    pixmap.setMask(QBitmap::fromImage(dib.GetImage().createMaskFromColor(qRgb(255, 0, 255), Qt::MaskInColor)));
     return pixmap;
 }
 
