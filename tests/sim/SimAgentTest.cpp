@@ -1,0 +1,444 @@
+// tqx-sim as a running agent, driven by net-snmp's command-line tools.
+#include "Agents.h"
+#include "sim/SimControl.h"
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cstdio>
+#include <fstream>
+#include <regex>
+#include <string>
+#include <thread>
+#include <vector>
+
+using namespace std::chrono_literals;
+using tqxtest::ChildProcess;
+using tqxtest::SimAgent;
+
+namespace {
+
+// Runs a shell command and returns what it printed (stdout and stderr).
+std::string RunShell(const std::string& command)
+{
+    std::string out;
+    FILE* p = ::popen(("( " + command + " ) 2>&1").c_str(), "r");
+    if (!p)
+        return "popen failed";
+    std::array<char, 4096> buf;
+    size_t n;
+    while ((n = std::fread(buf.data(), 1, buf.size(), p)) > 0)
+        out.append(buf.data(), n);
+    ::pclose(p);
+    return out;
+}
+
+// The client tools with numeric OIDs, no MIB files, and one try of the given time-out.
+std::string Snmp(const std::string& tool, const std::string& auth, std::uint16_t port, const std::string& args,
+                 const std::string& timeout = "3")
+{
+    return RunShell("MIBS= /usr/bin/" + tool + " -On -Le -r 0 -t " + timeout + " " + auth + " 127.0.0.1:" +
+               std::to_string(port) + " " + args);
+}
+
+std::string V1(const std::string& community = "public") { return "-v1 -c " + community; }
+std::string V2(const std::string& community = "public") { return "-v2c -c " + community; }
+
+// The value of "OID = TYPE: VALUE" for one OID in the tool's output, or "" when it is not there.
+std::string ValueOf(const std::string& output, const std::string& oid)
+{
+    std::regex line("(^|\\n)\\." + std::regex_replace(oid, std::regex("\\."), "\\.") + " = ([^\\n]*)");
+    std::smatch m;
+    return std::regex_search(output, m, line) ? m[2].str() : std::string();
+}
+
+int CountLines(const std::string& output, const std::string& prefix)
+{
+    int n = 0;
+    size_t pos = 0;
+    while ((pos = output.find("\n" + prefix, pos)) != std::string::npos) {
+        ++n;
+        ++pos;
+    }
+    return n + (output.rfind(prefix, 0) == 0 ? 1 : 0);
+}
+
+const std::string kSysDescr = "1.3.6.1.2.1.1.1.0";
+const std::string kSysUpTime = "1.3.6.1.2.1.1.3.0";
+const std::string kSysLocation = "1.3.6.1.2.1.1.6.0";
+const std::string kIfOper = "1.3.6.1.2.1.2.2.1.8";
+const std::string kIfSpeed = "1.3.6.1.2.1.2.2.1.5";
+const std::string kMedium = "1.3.6.1.4.1.32473.10.76.10.1.13.1.7";
+const std::string kFan = "1.3.6.1.4.1.32473.10.76.10.1.15.1.0";
+const std::string kPoeStatus = "1.3.6.1.4.1.32473.10.75.6.22.1.1.13";
+const std::string kPoeRemaining = "1.3.6.1.4.1.32473.10.75.6.22.6.0";
+const std::string kReboot = "1.3.6.1.4.1.32473.10.76.10.1.9.0";
+const std::string kSave = "1.3.6.1.4.1.32473.10.76.10.1.10.0";
+
+std::string Program() { return tqxtest::BuiltProgram("sim/tqx-sim"); }
+
+} // namespace
+
+TEST(SimAgent, ServesEachModelOverV1AndV2c)
+{
+    struct Case {
+        const char* model;
+        int ports;
+        bool poe;
+        bool fan;
+    };
+    for (const Case c : {Case{"TQX-8800", 24, false, false}, Case{"TQX-8810P", 10, true, false},
+                         Case{"TQF-8828P", 28, true, false}, Case{"TQX-8848", 48, false, true}}) {
+        SCOPED_TRACE(c.model);
+        SimAgent sim(c.model);
+        ASSERT_TRUE(sim.ok()) << sim.process().output();
+        for (const auto& version : {V1(), V2()}) {
+            SCOPED_TRACE(version);
+            const std::string sys = Snmp("snmpget", version, sim.port(), kSysDescr + " 1.3.6.1.2.1.2.1.0");
+            EXPECT_NE(ValueOf(sys, kSysDescr).find(c.model), std::string::npos) << sys;
+            EXPECT_EQ(ValueOf(sys, "1.3.6.1.2.1.2.1.0"), "INTEGER: " + std::to_string(c.ports + 1)) << sys;
+            // One ifTable row per front port, then the VLAN interface after them.
+            const std::string walk = Snmp("snmpwalk", version, sim.port(), kIfOper);
+            EXPECT_EQ(CountLines(walk, "." + kIfOper + "."), c.ports + 1) << walk;
+            EXPECT_NE(ValueOf(walk, kIfOper + "." + std::to_string(c.ports)), "");
+            EXPECT_NE(ValueOf(walk, kIfOper + ".1001"), "");
+            const std::string media = Snmp("snmpwalk", version, sim.port(), kMedium);
+            EXPECT_EQ(CountLines(media, "." + kMedium + "."), c.ports) << media;
+            const std::string poe = Snmp("snmpwalk", version, sim.port(), kPoeStatus);
+            EXPECT_EQ(poe.find("POWER ON") != std::string::npos, c.poe) << poe;
+            const std::string fan = Snmp("snmpget", version, sim.port(), kFan);
+            EXPECT_EQ(ValueOf(fan, kFan) == "INTEGER: 1", c.fan) << fan;
+        }
+    }
+}
+
+TEST(SimAgent, WritesAreKeptAndUptimeAdvances)
+{
+    SimAgent sim("TQX-8800");
+    ASSERT_TRUE(sim.ok());
+    for (const auto& [version, text] : {std::pair{V1("private"), "lab one"}, std::pair{V2("private"), "lab two"}}) {
+        const std::string set = Snmp("snmpset", version, sim.port(), kSysLocation + " s '" + text + "'");
+        EXPECT_EQ(ValueOf(set, kSysLocation), std::string("STRING: \"") + text + "\"") << set;
+        const std::string get = Snmp("snmpget", V2(), sim.port(), kSysLocation);
+        EXPECT_EQ(ValueOf(get, kSysLocation), std::string("STRING: \"") + text + "\"") << get;
+    }
+    auto ticks = [&] {
+        const std::string v = ValueOf(Snmp("snmpget", V2(), sim.port(), "-Ot " + kSysUpTime), kSysUpTime);
+        return v.empty() ? -1L : std::stol(v.substr(v.find(':') + 1));
+    };
+    const long first = ticks();
+    std::this_thread::sleep_for(300ms);
+    EXPECT_GT(ticks(), first);
+    EXPECT_GE(first, 0);
+}
+
+// The refusals are the agent library's, so they must read exactly as net-snmp's own snmpd gives them.
+TEST(SimAgent, RefusedWritesMatchSnmpd)
+{
+    SimAgent sim("TQX-8800");
+    tqxtest::SnmpdAgent snmpd;
+    ASSERT_TRUE(sim.ok());
+    ASSERT_TRUE(snmpd.ok()) << snmpd.process().output();
+    struct Case {
+        std::string auth;
+        std::string args;
+        std::string reason;
+        bool compareWithSnmpd;
+    };
+    const std::vector<Case> cases = {
+        {V2("public"), "1.3.6.1.2.1.1.5.0 s x", "Reason: noAccess", true},
+        {V1("public"), "1.3.6.1.2.1.1.5.0 s x", "Reason: (noSuchName)", true},
+        {V2("private"), kSysLocation + " i 3", "Reason: wrongType", false},
+        {V1("private"), kSysLocation + " i 3", "Reason: (badValue)", false},
+        {V2("private"), "1.3.6.1.2.1.1.7.0 i 3", "Reason: notWritable", true},
+        {V1("private"), "1.3.6.1.2.1.1.7.0 i 3", "Reason: (noSuchName)", true},
+        {V2("private"), kSave + " i 7", "Reason: wrongValue", false},
+        {V2("private"), "1.3.6.1.2.1.2.2.1.8.3 i 2", "Reason: notWritable", false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.auth + " " + c.args);
+        const std::string out = Snmp("snmpset", c.auth, sim.port(), c.args);
+        EXPECT_NE(out.find(c.reason), std::string::npos) << out;
+        if (c.compareWithSnmpd) {
+            const std::string ref = Snmp("snmpset", c.auth, snmpd.port(), c.args);
+            EXPECT_NE(ref.find(c.reason), std::string::npos) << "snmpd said: " << ref;
+        }
+    }
+    // Nothing was changed by the refused writes.
+    EXPECT_EQ(ValueOf(Snmp("snmpget", V2(), sim.port(), "1.3.6.1.2.1.1.5.0"), "1.3.6.1.2.1.1.5.0"),
+              "STRING: \"TQX-8800\"");
+}
+
+TEST(SimAgent, SnmpV3LevelsAndProtocols)
+{
+    const std::vector<std::string> users = {
+        "--user", "plain:noAuthNoPriv",
+        "--user", "md5only:authNoPriv:MD5:md5secret1",
+        "--user", "shaonly:authNoPriv:SHA:shasecret1",
+        "--user", "md5des:authPriv:MD5:md5secret2:DES:dessecret2",
+        "--user", "shaaes:authPriv:SHA:shasecret3:AES:aessecret3",
+        "--read-user", "reader:authNoPriv:SHA:readsecret",
+        "--log-requests",
+    };
+    SimAgent sim("TQX-8800", users);
+    ASSERT_TRUE(sim.ok()) << sim.process().output();
+    struct Case {
+        std::string auth;
+        std::string args;
+        bool answered;
+        std::string expect; // text in the output
+        std::string level;  // as the request log must show it
+    };
+    const std::string get = "snmpget";
+    const std::vector<Case> cases = {
+        {"-v3 -u plain -l noAuthNoPriv", kSysDescr, true, "TQX-8800", "noAuthNoPriv"},
+        {"-v3 -u md5only -l authNoPriv -a MD5 -A md5secret1", kSysDescr, true, "TQX-8800", "authNoPriv"},
+        {"-v3 -u shaonly -l authNoPriv -a SHA -A shasecret1", kSysDescr, true, "TQX-8800", "authNoPriv"},
+        {"-v3 -u md5des -l authPriv -a MD5 -A md5secret2 -x DES -X dessecret2", kSysDescr, true, "TQX-8800", "authPriv"},
+        {"-v3 -u shaaes -l authPriv -a SHA -A shasecret3 -x AES -X aessecret3", kSysDescr, true, "TQX-8800", "authPriv"},
+        // Below the user's level: refused by access control, as snmpd refuses it.
+        {"-v3 -u shaaes -l authNoPriv -a SHA -A shasecret3", kSysDescr, true, "authorizationError", "authNoPriv"},
+        {"-v3 -u md5only -l noAuthNoPriv", kSysDescr, true, "authorizationError", "noAuthNoPriv"},
+        // Wrong keys never get past the security layer.
+        {"-v3 -u md5only -l authNoPriv -a MD5 -A wrongsecret", kSysDescr, false, "Authentication failure", ""},
+        {"-v3 -u shaaes -l authPriv -a SHA -A shasecret3 -x AES -X wrongsecret", kSysDescr, false, "", ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.auth);
+        sim.process().clearOutput();
+        const std::string out = Snmp(get, c.auth, sim.port(), c.args, "2");
+        EXPECT_NE(out.find(c.expect), std::string::npos) << out;
+        if (!c.answered)
+            EXPECT_EQ(out.find("TQX-8800"), std::string::npos) << out;
+        if (!c.level.empty()) {
+            const std::string user = c.auth.substr(c.auth.find("-u ") + 3, c.auth.find(" -l") - c.auth.find("-u ") - 3);
+            EXPECT_TRUE(sim.process().waitForOutput("request version=3 community=- user=" + user + " level=" + c.level +
+                                                        " pdu=GET oids=" + kSysDescr + "\n", 3s))
+                << sim.process().output();
+        }
+    }
+    // Writes: a read-write user may, a read-only user may not.
+    EXPECT_NE(Snmp("snmpset", "-v3 -u shaaes -l authPriv -a SHA -A shasecret3 -x AES -X aessecret3", sim.port(),
+                   kSysLocation + " s v3room").find("STRING: \"v3room\""), std::string::npos);
+    EXPECT_NE(Snmp("snmpset", "-v3 -u reader -l authNoPriv -a SHA -A readsecret", sim.port(), kSysLocation + " s no")
+                  .find("noAccess"), std::string::npos);
+}
+
+TEST(SimAgent, RequestLogLines)
+{
+    SimAgent sim("TQX-8800", {"--log-requests"});
+    ASSERT_TRUE(sim.ok());
+    Snmp("snmpget", V1(), sim.port(), kSysDescr + " " + kSysUpTime);
+    Snmp("snmpgetnext", V2(), sim.port(), kIfOper);
+    Snmp("snmpbulkget", V2(), sim.port(), "-Cn0 -Cr2 " + kIfOper);
+    Snmp("snmpset", V2("private"), sim.port(), kSysLocation + " s x");
+    for (const std::string line : {
+             "request version=1 community=public user=- level=- pdu=GET oids=1.3.6.1.2.1.1.1.0,1.3.6.1.2.1.1.3.0\n",
+             "request version=2c community=public user=- level=- pdu=GETNEXT oids=1.3.6.1.2.1.2.2.1.8\n",
+             "request version=2c community=public user=- level=- pdu=GETBULK oids=1.3.6.1.2.1.2.2.1.8\n",
+             "request version=2c community=private user=- level=- pdu=SET oids=1.3.6.1.2.1.1.6.0\n"})
+        EXPECT_TRUE(sim.process().waitForOutput(line, 3s)) << line << sim.process().output();
+}
+
+TEST(SimAgent, DropAndDelay)
+{
+    {
+        SimAgent sim("TQX-8800", {"--drop", "1"});
+        ASSERT_TRUE(sim.ok());
+        EXPECT_NE(Snmp("snmpget", V2(), sim.port(), kSysDescr, "1").find("Timeout"), std::string::npos);
+    }
+    {
+        // Half the requests dropped: some answers, some time-outs, and the same pattern for the same seed.
+        auto pattern = [] {
+            SimAgent sim("TQX-8800", {"--drop", "0.5", "--seed", "7"});
+            std::string p;
+            for (int i = 0; i < 12 && sim.ok(); ++i)
+                p += Snmp("snmpget", V2(), sim.port(), kSysDescr, "0.3").find("TQX-8800") != std::string::npos ? '1' : '0';
+            return p;
+        };
+        const std::string a = pattern();
+        EXPECT_EQ(a.size(), 12u);
+        EXPECT_NE(a.find('0'), std::string::npos) << a;
+        EXPECT_NE(a.find('1'), std::string::npos) << a;
+        EXPECT_EQ(pattern(), a);
+    }
+    {
+        SimAgent sim("TQX-8800", {"--delay", "1500", "--user", "u3:authPriv:SHA:shasecret3:AES:aessecret3"});
+        ASSERT_TRUE(sim.ok());
+        EXPECT_NE(Snmp("snmpget", V2(), sim.port(), kSysDescr, "0.5").find("Timeout"), std::string::npos);
+        EXPECT_NE(Snmp("snmpget", V2(), sim.port(), kSysDescr, "6").find("TQX-8800"), std::string::npos);
+        EXPECT_NE(Snmp("snmpget", "-v3 -u u3 -l authPriv -a SHA -A shasecret3 -x AES -X aessecret3", sim.port(),
+                       kSysDescr, "6").find("TQX-8800"), std::string::npos);
+    }
+}
+
+TEST(SimAgent, ControlChannelChangesTheNextWalk)
+{
+    tqxtest::TempDir dir;
+    const std::string sock = (dir.path() / "ctl").string();
+    struct Case {
+        const char* model;
+        std::string command;
+        bool ok;
+        std::string oid;    // checked after the command when not empty
+        std::string value;
+    };
+    const std::vector<Case> cases = {
+        {"TQX-8800", "link 3 down", true, kIfOper + ".3", "INTEGER: 2"},
+        {"TQX-8800", "link 4 up", true, kIfOper + ".4", "INTEGER: 1"},
+        {"TQX-8800", "admin 4 down", true, kIfOper + ".4", "INTEGER: 2"},
+        {"TQX-8800", "admin 4 down", true, "1.3.6.1.2.1.2.2.1.7.4", "INTEGER: 2"},
+        {"TQX-8800", "speed 2 10", true, kIfSpeed + ".2", "Gauge32: 10000000"},
+        {"TQX-8800", "medium 22 3", true, kMedium + ".22", "INTEGER: 3"},
+        {"TQX-8800", "medium 22 3", true, kIfSpeed + ".22", "Gauge32: 100000000"},
+        {"TQX-8800", "medium 5 3", false, kMedium + ".5", "INTEGER: 1"},
+        {"TQX-8800", "fan fault", false, "", ""},
+        {"TQX-8800", "set 1.3.6.1.2.1.1.5.0 4 edge switch", true, "1.3.6.1.2.1.1.5.0", "STRING: \"edge switch\""},
+        {"TQX-8800", "set 1.3.6.1.4.1.32473.99.1.0 66 12", true, "1.3.6.1.4.1.32473.99.1.0", "Gauge32: 12"},
+        {"TQX-8800", "set 1.3.6.1.2.1.1.5.0 9 x", false, "", ""},
+        {"TQX-8800", "link 99 up", false, "", ""},
+        {"TQX-8800", "link 3 sideways", false, "", ""},
+        {"TQX-8800", "frobnicate", false, "", ""},
+        {"TQX-8848", "fan fault", true, kFan, "INTEGER: 2"},
+        {"TQX-8848", "fan ok", true, kFan, "INTEGER: 1"},
+        {"TQX-8810P", "poe 3 on", true, kPoeStatus + ".1.3", "STRING: \"POWER ON\""},
+        {"TQX-8810P", "poe 1 off", true, kPoeStatus + ".1.1", "STRING: \"POWER OFF\""},
+        {"TQX-8810P", "poe 9 on", false, "", ""},
+    };
+    std::string model;
+    std::unique_ptr<SimAgent> sim;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.model) + ": " + c.command);
+        if (model != c.model) {
+            sim.reset();
+            sim = std::make_unique<SimAgent>(c.model, std::vector<std::string>{"--control", sock});
+            model = c.model;
+            ASSERT_TRUE(sim->ok()) << sim->process().output();
+        }
+        std::string answer;
+        EXPECT_EQ(SimControl(sock, c.command, &answer), c.ok) << answer;
+        EXPECT_EQ(answer.rfind(c.ok ? "ok" : "error: ", 0), 0u) << answer;
+        if (!c.oid.empty()) {
+            // Walk the column (or group) the object is in, as a poller would.
+            const std::string out = Snmp("snmpwalk", V2(), sim->port(), c.oid.substr(0, c.oid.rfind('.')));
+            EXPECT_EQ(ValueOf(out, c.oid), c.value) << out;
+        }
+    }
+}
+
+TEST(SimAgent, PoeBudgetFollowsPoweredPorts)
+{
+    tqxtest::TempDir dir;
+    const std::string sock = (dir.path() / "ctl").string();
+    SimAgent sim("TQX-8810P", {"--control", sock});
+    ASSERT_TRUE(sim.ok());
+    auto remaining = [&] {
+        const std::string v = ValueOf(Snmp("snmpget", V2(), sim.port(), kPoeRemaining), kPoeRemaining);
+        return v.size() > 10 ? std::stod(v.substr(9, v.size() - 10)) : -1.0; // STRING: "20.6"
+    };
+    const double before = remaining();
+    ASSERT_GT(before, 7.0);
+    for (int p = 1; p <= 8; ++p)
+        ASSERT_TRUE(SimControl(sock, "poe " + std::to_string(p) + " on", nullptr));
+    const double full = remaining();
+    EXPECT_LT(full, before);
+    EXPECT_LE(full, 7.0); // every port drawing power: the budget warning level
+    ASSERT_TRUE(SimControl(sock, "poe 1 off", nullptr));
+    EXPECT_GT(remaining(), full);
+}
+
+TEST(SimAgent, SaveAndReboot)
+{
+    SimAgent sim("TQX-8800", {"--reboot-time", "300"});
+    ASSERT_TRUE(sim.ok());
+    const std::string rw = V2("private");
+    EXPECT_NE(Snmp("snmpset", rw, sim.port(), "1.3.6.1.2.1.1.4.0 s saved").find("saved"), std::string::npos);
+    EXPECT_NE(Snmp("snmpset", rw, sim.port(), kSave + " i 1").find("INTEGER: 1"), std::string::npos);
+    EXPECT_NE(Snmp("snmpset", rw, sim.port(), kSysLocation + " s unsaved").find("unsaved"), std::string::npos);
+    std::this_thread::sleep_for(1500ms);
+    const std::string before = ValueOf(Snmp("snmpget", V2(), sim.port(), "-Ot " + kSysUpTime), kSysUpTime);
+    ASSERT_FALSE(before.empty());
+    EXPECT_NE(Snmp("snmpset", rw, sim.port(), kReboot + " i 1").find("INTEGER: 1"), std::string::npos);
+    // After the reboot the clock starts again and only the saved configuration is left.
+    std::string after;
+    for (int i = 0; i < 20 && after.empty(); ++i) {
+        std::this_thread::sleep_for(200ms);
+        after = ValueOf(Snmp("snmpget", V2(), sim.port(), "-Ot " + kSysUpTime, "0.5"), kSysUpTime);
+    }
+    ASSERT_FALSE(after.empty());
+    EXPECT_LT(std::stol(after.substr(after.find(':') + 1)), std::stol(before.substr(before.find(':') + 1)));
+    const std::string sys = Snmp("snmpget", V2(), sim.port(), "1.3.6.1.2.1.1.4.0 " + kSysLocation);
+    EXPECT_EQ(ValueOf(sys, "1.3.6.1.2.1.1.4.0"), "STRING: \"saved\"") << sys;
+    EXPECT_EQ(ValueOf(sys, kSysLocation), "\"\"") << sys; // how the tools print an empty text
+}
+
+TEST(SimAgent, ServesRecordings)
+{
+    tqxtest::TempDir dir;
+    const auto file = dir.path() / "device.snmprec";
+    std::ofstream(file) << "# a recorded device\n"
+                        << "1.3.6.1.2.1.1.1.0|4|Recorded switch\n"
+                        << "1.3.6.1.2.1.1.5.0|4x|6564676531\n"
+                        << "1.3.6.1.2.1.1.7.0|2|seventy\n"
+                        << "1.3.6.1.2.1.2.2.1.10.1|65|4000000000\n"
+                        << "1.0.8802.1.1.2.1.3.7.1.4.1|4|port one\n";
+    for (bool withModel : {false, true}) {
+        SCOPED_TRACE(withModel ? "on top of a model" : "alone");
+        const std::uint16_t port = tqxtest::FreeUdpPort();
+        std::vector<std::string> argv = {Program(), "--data", file.string(), "--listen",
+                                         "udp:127.0.0.1:" + std::to_string(port)};
+        if (withModel)
+            argv.insert(argv.end(), {"--model", "TQX-8810P"});
+        ChildProcess sim;
+        ASSERT_TRUE(sim.start(argv));
+        ASSERT_TRUE(sim.waitForOutput("listening on", 15s)) << sim.output();
+        EXPECT_NE(sim.output().find(file.string() + ":4: bad Integer value"), std::string::npos) << sim.output();
+        const std::string out = Snmp("snmpget", V2(), port,
+                                     kSysDescr + " 1.3.6.1.2.1.1.5.0 1.3.6.1.2.1.2.2.1.10.1 1.0.8802.1.1.2.1.3.7.1.4.1");
+        EXPECT_EQ(ValueOf(out, kSysDescr), "STRING: \"Recorded switch\"") << out;
+        EXPECT_EQ(ValueOf(out, "1.3.6.1.2.1.1.5.0"), "STRING: \"edge1\"") << out;
+        EXPECT_EQ(ValueOf(out, "1.3.6.1.2.1.2.2.1.10.1"), "Counter32: 4000000000") << out;
+        EXPECT_EQ(ValueOf(out, "1.0.8802.1.1.2.1.3.7.1.4.1"), "STRING: \"port one\"") << out;
+        const std::string poe = Snmp("snmpget", V2(), port, kPoeRemaining);
+        EXPECT_EQ(ValueOf(poe, kPoeRemaining).rfind("STRING", 0) == 0, withModel) << poe;
+        EXPECT_EQ(sim.stop(), 0);
+    }
+}
+
+TEST(SimAgent, StopsCleanlyAndRefusesBadArguments)
+{
+    SimAgent sim("TQX-8800");
+    ASSERT_TRUE(sim.ok());
+    EXPECT_EQ(sim.process().stop(), 0) << sim.process().output();
+
+    const std::string listen = "--listen udp:127.0.0.1:" + std::to_string(tqxtest::FreeUdpPort());
+    struct Case {
+        std::string args;
+        int status;
+        std::string text;
+    };
+    const std::vector<Case> cases = {
+        {"--help", 0, "--user SPEC"},
+        {listen, 2, "give --model NAME or --data FILE"},
+        {"--model TQX-8800", 2, "give --listen"},
+        {"--model TQX-9999 " + listen, 2, "unknown model \"TQX-9999\""},
+        {"--model TQX-8800 " + listen + " --drop 1.5", 2, "--drop wants a fraction"},
+        {"--model TQX-8800 " + listen + " --user bob:authPriv:MD5:longenough", 2, "needs a privacy protocol"},
+        {"--model TQX-8800 " + listen + " --user bob:authNoPriv:MD5:short", 2, "8 to 64 characters"},
+        {"--model TQX-8800 " + listen + " --bogus", 2, "unknown argument \"--bogus\""},
+        {"--data /nonexistent.snmprec " + listen, 1, "cannot read /nonexistent.snmprec"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.args);
+        const std::string out = RunShell(Program() + " " + c.args + "; echo status=$?");
+        EXPECT_NE(out.find(c.text), std::string::npos) << out;
+        EXPECT_NE(out.find("status=" + std::to_string(c.status)), std::string::npos) << out;
+    }
+}
+
+TEST(SimProfiles, MatchTheModelTable)
+{
+    const std::string out = RunShell(tqxtest::BuiltProgram("sim/tqx-sim-profiles") + " --check " + TQX_SOURCE_DIR +
+                                "/sim/profiles; echo status=$?");
+    EXPECT_NE(out.find("status=0"), std::string::npos) << out;
+}
