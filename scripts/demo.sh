@@ -3,6 +3,7 @@
 #   scripts/demo.sh [--model NAME] [--v3]
 # With a display the module opens a real window and the simulator stops when it is closed. Without
 # one the module runs on the offscreen platform, writes a picture of its window and ends by itself.
+# TQX_BUILD_DIR=FOLDER uses an already configured build folder instead of build/release.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 
@@ -19,11 +20,17 @@ while (($#)); do
 done
 
 "$top/scripts/deps.sh"
-"$top/scripts/build.sh" release --target TqxModule
-rel="$top/build/release"
+if [ -n "${TQX_BUILD_DIR:-}" ]; then
+  rel=$(cd "$TQX_BUILD_DIR" && pwd)
+  build() { cmake --build "$rel" -j"${TQX_JOBS:-2}" --target "$@"; }
+else
+  rel="$top/build/release"
+  build() { "$top/scripts/build.sh" release --target "$@"; }
+fi
+build TqxModule
 sim="$rel/sim/tqx-sim"
-if ninja -C "$rel" -t targets all 2>/dev/null | grep -q '^tqx-sim:'; then
-  "$top/scripts/build.sh" release --target tqx-sim
+if ninja -C "$rel" -t query tqx-sim >/dev/null 2>&1; then
+  build tqx-sim
 fi
 
 # The run folder: the program and the model's kit side by side, as the module expects them.
@@ -56,9 +63,9 @@ trap cleanup EXIT
 trap 'exit 130' INT TERM
 
 if [ -x "$sim" ]; then
-  sim_args=(--model "$model" --listen "udp:127.0.0.1:$port")
+  sim_args=(--model "$model" --listen "udp:127.0.0.1:$port" --dynamics)
   if ((v3)); then
-    sim_args+=(--v3-user "$v3user:SHA:$v3auth:DES:$v3priv")
+    sim_args+=(--user "$v3user:authPriv:SHA:$v3auth:DES:$v3priv")
   fi
   "$sim" "${sim_args[@]}" > "$run/tqx-sim.log" 2>&1 &
   sim_pid=$!

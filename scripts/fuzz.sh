@@ -2,17 +2,24 @@
 # Builds one fuzz target with libFuzzer and runs it for a while over a copy of its corpus.
 #   scripts/fuzz.sh TARGET SECONDS   e.g. scripts/fuzz.sh app-cmdline 60
 #   scripts/fuzz.sh --list           the fuzz targets of the tree
-# Inputs that crash are kept in build/fuzz/artifacts/TARGET/; copy them into the target's corpus
-# folder so the replay test keeps them.
+# Inputs that crash are kept in artifacts/TARGET/ of the build folder; copy them into the corpus
+# folder so the replay test keeps them. TQX_BUILD_DIR=FOLDER uses an already configured fuzz build
+# folder instead of build/fuzz.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
-dir="$top/build/fuzz"
+if [ -n "${TQX_BUILD_DIR:-}" ]; then
+  dir=$(cd "$TQX_BUILD_DIR" && pwd)
+  build() { cmake --build "$dir" -j"${TQX_JOBS:-2}" "$@"; }
+else
+  dir="$top/build/fuzz"
+  build() { "$top/scripts/build.sh" fuzz "$@"; }
+fi
 
 usage() { sed -n '2,6p' "$0" >&2; exit 2; }
 
 configure() {
   # Building the build file alone configures the flavour without compiling anything.
-  "$top/scripts/build.sh" fuzz --target build.ninja >/dev/null
+  build --target build.ninja >/dev/null
 }
 
 # Fuzz targets by their corpus-replay tests (NAME-replay, label fuzz).
@@ -20,15 +27,18 @@ list_targets() {
   ctest --test-dir "$dir" -N -L fuzz 2>/dev/null | sed -n 's/^ *Test *#[0-9]*: *\(.*\)-replay$/\1/p'
 }
 
-# The corpus folder: the replay test's argument, else tests/<area>/corpus/TARGET.
+# The corpus folder: the replay test's argument (from CTest's files, which list it even before the
+# replay program is built), else tests/<area>/corpus/TARGET.
 corpus_of() {
   local target=$1 found
-  found=$(ctest --test-dir "$dir" --show-only=json-v1 2>/dev/null | python3 -c '
-import json, sys
-name = sys.argv[1] + "-replay"
-for t in json.load(sys.stdin).get("tests", []):
-    if t.get("name") == name and len(t.get("command", [])) > 1:
-        print(t["command"][1]); break
+  found=$(find "$dir" -name CTestTestfile.cmake -print0 | xargs -0 python3 -c '
+import re, sys
+name = re.escape(sys.argv[1] + "-replay")
+pattern = re.compile(r"add_test\(\[=\[" + name + r"\]=\] \"[^\"]*\" \"([^\"]*)\"")
+for path in sys.argv[2:]:
+    m = pattern.search(open(path).read())
+    if m:
+        print(m.group(1)); break
 ' "$target" || true)
   if [ -z "$found" ]; then
     found=$(find "$top/tests" -type d -path "*/corpus/$target" -print -quit)
@@ -52,7 +62,7 @@ if ! list_targets | grep -qx -- "$target"; then
   exit 2
 fi
 
-"$top/scripts/build.sh" fuzz --target "$target-fuzzer"
+build --target "$target-fuzzer"
 fuzzer=$(find "$dir" -type f -name "$target-fuzzer" -perm -u+x -print -quit)
 [ -n "$fuzzer" ] || { echo "built, but $target-fuzzer was not found in $dir" >&2; exit 1; }
 
