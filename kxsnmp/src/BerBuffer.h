@@ -28,6 +28,8 @@ public:
     void WriteHeader(std::uint8_t byTag, int nLength);
     // Minimal two's-complement form of a 32-bit value.
     void WriteInteger(std::uint32_t dwValue, std::uint8_t byTag);
+    // Unsigned form of a 32-bit value: as WriteInteger below 2^31, else 00 and the 4 bytes.
+    void WriteUnsigned(std::uint32_t dwValue, std::uint8_t byTag);
     void WriteByteString(std::uint8_t byTag, const std::uint8_t* pby, int n);
     void WriteNull();
     void WriteOid(const QString& strOid);

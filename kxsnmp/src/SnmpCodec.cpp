@@ -151,6 +151,18 @@ void CBerBuffer::WriteInteger(std::uint32_t dwValue, std::uint8_t byTag)
         PutByte(static_cast<std::uint8_t>(dwValue >> (8 * i)));
 }
 
+void CBerBuffer::WriteUnsigned(std::uint32_t dwValue, std::uint8_t byTag)
+{
+    if (!(dwValue & 0x80000000u)) {
+        WriteInteger(dwValue, byTag);
+        return;
+    }
+    WriteHeader(byTag, 5);
+    PutByte(0);
+    for (int i = 3; i >= 0; --i)
+        PutByte(static_cast<std::uint8_t>(dwValue >> (8 * i)));
+}
+
 void CBerBuffer::WriteByteString(std::uint8_t byTag, const std::uint8_t* pby, int n)
 {
     WriteHeader(byTag, n);
@@ -331,9 +343,13 @@ void CSnmpMsg::SnmpBuildVarOp(CSnmpVarBind* pVarBind, std::uint8_t* pbyOut, std:
 
     const std::uint8_t byType = pVarBind->m_byType;
     const bool bBlock = pVarBind->m_kind == CSnmpVarBind::Kind::Block;
-    if (IsIntegerType(byType)) {
+    if (byType == KX_ASN_INTEGER) {
         // An 8-byte value is sent from its low 32 bits; a binding without a value sends 0.
         value.WriteInteger(pVarBind->GetUInt32(), byType);
+    } else if (IsIntegerType(byType)) {
+        // Counter, Gauge and TimeTicks are unsigned: a value with the top bit set gets a leading
+        // zero byte, so that receivers do not read it as negative (0xFFFFFFFF is not 0xFF).
+        value.WriteUnsigned(pVarBind->GetUInt32(), byType);
     } else if (IsBlockType(byType)) {
         const int n = bBlock ? std::min<int>(pVarBind->m_wLength, pVarBind->m_nBlockSize) : 0;
         value.WriteByteString(byType, static_cast<const std::uint8_t*>(pVarBind->m_pValue), n);
