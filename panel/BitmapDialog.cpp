@@ -64,7 +64,7 @@ void CBitmapDialog::LoadPanel(const QString& strFileName)
 
     m_nBkMode = BK_STRETCH;
     try {
-        if (!m_dibBackground.Load(m_root.GetBmpName()))
+        if (!LoadPanelBitmap(m_dibBackground, m_root.GetBmpName()))
             TRACE() << "panel background" << m_root.GetBmpName() << "could not be loaded";
     } catch (const std::exception& e) {
         TRACE() << "panel background" << m_root.GetBmpName() << "could not be loaded:" << e.what();

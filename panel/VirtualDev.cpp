@@ -7,6 +7,7 @@
 #include "panel/MyBitmapApp.h"
 
 #include <QCursor>
+#include <QFileInfo>
 #include <QWidget>
 
 #include <algorithm>
@@ -95,9 +96,17 @@ void CVirtualDev::OnMouseAction(int, int) {}
 
 void CVirtualDev::SetType(int) {}
 
+bool LoadPanelBitmap(CDib& dib, const QString& strName)
+{
+    // Only plain files: a description naming a device or a pipe must not block or stream forever.
+    if (strName.isEmpty() || !QFileInfo(strName).isFile())
+        return false;
+    return dib.Load(strName);
+}
+
 bool CVirtualDev::LoadBitmap()
 {
-    return m_bitmap.Load(m_pszBmpName);
+    return LoadPanelBitmap(m_bitmap, m_pszBmpName);
 }
 
 void CVirtualDev::Draw()
@@ -328,7 +337,7 @@ void CPort::OnClick(int x, int y)
 bool CPort::LoadBitmap()
 {
     if (m_nStatus >= 0 && m_nStatus <= 4) {
-        if (!m_bitmap.Load(m_szPortBmp[m_nStatus]))
+        if (!LoadPanelBitmap(m_bitmap, m_szPortBmp[m_nStatus]))
             return false;
     }
     m_subject.SetState(m_nStatus);
@@ -425,7 +434,7 @@ bool CLed::LoadBitmap()
 {
     if (m_nValue < 0 || m_nValue > 9)
         return true;
-    return m_bitmap.Load(m_szLedBmp[m_nValue]);
+    return LoadPanelBitmap(m_bitmap, m_szLedBmp[m_nValue]);
 }
 
 void CLed::SetLedBitmap(int nValue, const QString& strName)

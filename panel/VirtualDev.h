@@ -49,6 +49,9 @@ public:
     CStateSubject* m_pSubject = nullptr;  // the subject watched, none until attached
 };
 
+// Loads a panel picture from a plain file (relative to the working folder); false otherwise.
+bool LoadPanelBitmap(CDib& dib, const QString& strName);
+
 // Limit of the bitmap-name buffers: at most this many characters are kept.
 inline constexpr int kMaxBmpName = 99;
 
