@@ -2,9 +2,12 @@
 // walking a table, and the display text of received values.
 #include "net_Support.h"
 
+#include "Agents.h"
+
 #include <kxsnmp/SnmpClass.h>
 
 #include <cstring>
+#include <filesystem>
 
 using namespace nettest;
 
@@ -295,4 +298,103 @@ TEST(ClassConvert, TextToBytes)
         if (c.ok)
             EXPECT_EQ(Hex(bytes), QString::fromLatin1(c.hex));
     }
+}
+
+// A table walk and a write through CSnmpClass against the simulated switch.
+class ClassOnAgentTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        App();
+        if (!std::filesystem::exists(tqxtest::BuiltProgram("sim/tqx-sim")))
+            GTEST_SKIP() << "tqx-sim is not built";
+        m_sim = std::make_unique<tqxtest::SimAgent>();
+        ASSERT_TRUE(m_sim->ok()) << m_sim->process().output();
+        SnmpInit(QCoreApplication::instance());
+        SetSnmpPort(m_sim->port());
+        SetSnmpTimeout(2000);
+    }
+    void TearDown() override
+    {
+        SnmpDone();
+        SetSnmpPort(161);
+    }
+    // Sends one request and waits for its delivery.
+    Delivery& Request(CSnmpClass& table, std::uint16_t pduType)
+    {
+        const size_t before = owner.calls.size();
+        const std::uint32_t id = table.SendSnmp(pduType);
+        EXPECT_TRUE(PumpUntil([&] { return owner.calls.size() > before; }));
+        Delivery& d = owner.calls.back();
+        EXPECT_EQ(d.code, 0);
+        EXPECT_EQ(d.msg->m_pPdu->m_dwRequestId, id);
+        return d;
+    }
+    Owner owner;
+    std::unique_ptr<tqxtest::SimAgent> m_sim;
+};
+
+TEST_F(ClassOnAgentTest, WalksTheInterfaceTableRowByRowToItsEnd)
+{
+    static const _OidEnumEntry kOper[] = {{1, "up"}, {2, "down"}, {0, nullptr}};
+    const _KxOidTable columns[] = {
+        Record(KX_ASN_INTEGER, 0x0011, "1.3.6.1.2.1.2.2.1.1"),
+        Record(KX_ASN_OCTET_STRING, 0x0001, "1.3.6.1.2.1.2.2.1.2"),
+        Record(KX_ASN_MACADDRESS, 0x0001, "1.3.6.1.2.1.2.2.1.6"),
+        Record(KX_ASN_INTEGER, 0x0001, "1.3.6.1.2.1.2.2.1.8", kOper),
+    };
+    CSnmpClass table(&owner, QStringLiteral("127.0.0.1"), QStringLiteral("public"), QStringLiteral("private"), 4,
+                     columns, QString());
+    table.SetSnmpCallback(static_cast<SnmpCallback>(&Owner::OnResult));
+    std::vector<QStringList> rows;
+    for (int guard = 0; guard < 200; ++guard) {
+        Delivery& d = Request(table, KX_PDU_GETNEXT);
+        if (HasFailure())
+            return;
+        const CSnmpPdu& pdu = *d.msg->m_pPdu;
+        ASSERT_EQ(pdu.m_dwErrorStatus, 0u);
+        if (table.IsEndOfTable(&pdu))
+            break;
+        ASSERT_EQ(pdu.m_varBindList.size(), 4u);
+        QStringList row{table.m_strIndex};
+        for (size_t i = 0; i < 4; ++i)
+            row << table.FormatValue(pdu.m_varBindList[i].get(), table.GetOidList()[i].get());
+        rows.push_back(row);
+    }
+    ASSERT_EQ(rows.size(), 25u);  // the profile's 24 ports and the CPU interface
+    EXPECT_EQ(rows[0], (QStringList{".1", "1", "Port 1", "02:54:51:01:00:01", "up"}));
+    for (size_t i = 0; i < rows.size(); ++i) {
+        EXPECT_EQ(rows[i][0], QLatin1Char('.') + rows[i][1]);  // the index is the row's ifIndex
+        if (i > 0)
+            EXPECT_GT(rows[i][1].toInt(), rows[i - 1][1].toInt());
+        EXPECT_TRUE(rows[i][4] == QLatin1String("up") || rows[i][4] == QLatin1String("down")) << rows[i][4].toStdString();
+    }
+    EXPECT_TRUE(table.m_strIndex.isEmpty());
+}
+
+TEST_F(ClassOnAgentTest, WritesAGroupAndReadsItBack)
+{
+    const _KxOidTable objects[] = {
+        Record(KX_ASN_OCTET_STRING, 0x0002, "1.3.6.1.2.1.1.4"),
+        Record(KX_ASN_OCTET_STRING, 0x0002, "1.3.6.1.2.1.1.6"),
+        Record(KX_ASN_OCTET_STRING, 0x0001, "1.3.6.1.2.1.1.1"),  // read-only: read, never written
+    };
+    CSnmpClass group(&owner, QStringLiteral("127.0.0.1"), QStringLiteral("public"), QStringLiteral("private"), 3,
+                     objects, QStringLiteral(".0"));
+    group.SetSnmpCallback(static_cast<SnmpCallback>(&Owner::OnResult));
+    group.GetOidList()[0]->m_strValue = QStringLiteral("net team");
+    group.GetOidList()[1]->m_strValue = QStringLiteral("rack 7");
+    Delivery& set = Request(group, KX_PDU_SET);
+    ASSERT_FALSE(HasFailure());
+    EXPECT_EQ(set.msg->m_pPdu->m_dwErrorStatus, 0u);
+    EXPECT_EQ(set.msg->m_pPdu->m_varBindList.size(), 2u);
+
+    Delivery& get = Request(group, KX_PDU_GET);
+    ASSERT_FALSE(HasFailure());
+    const CSnmpPdu& pdu = *get.msg->m_pPdu;
+    ASSERT_EQ(pdu.m_varBindList.size(), 3u);
+    EXPECT_EQ(group.FormatValue(pdu.m_varBindList[0].get(), group.GetOidList()[0].get()), QStringLiteral("net team"));
+    EXPECT_EQ(group.FormatValue(pdu.m_varBindList[1].get(), group.GetOidList()[1].get()), QStringLiteral("rack 7"));
+    EXPECT_TRUE(group.FormatValue(pdu.m_varBindList[2].get(), group.GetOidList()[2].get()).startsWith(QLatin1String("TQX-8800")));
 }
