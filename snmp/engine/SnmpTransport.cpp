@@ -25,6 +25,15 @@ std::mutex& LibraryMutex()
     return mutex;
 }
 
+// net-snmp keeps SNMPv3 state for the whole process (the user list, the engine boot and time
+// records it updates on every authenticated answer) without locks of its own, so SNMPv3 exchanges
+// run one at a time. A request waits for its turn at most its own time-out.
+std::timed_mutex& V3Mutex()
+{
+    static std::timed_mutex mutex;
+    return mutex;
+}
+
 void InitLibrary()
 {
     static std::once_flag once;
@@ -369,6 +378,10 @@ int Transact(const CSnmp& settings, int pduType, const std::vector<SnmpVarBind>&
         timeoutMs = 1;
     InitLibrary();
 
+    std::unique_lock<std::timed_mutex> v3Turn(V3Mutex(), std::defer_lock);
+    if (settings.version() == 3 && !v3Turn.try_lock_for(std::chrono::milliseconds(timeoutMs)))
+        return kSnmpTimeout;
+
     SessionCache local;
     SessionCache& session = cache ? *cache : local;
     const std::string peer = Peer(host);
@@ -443,6 +456,9 @@ int CheckPlainReply(int pduType, std::unique_ptr<CSnmp>& reply)
 
 void RunOnWorker(std::function<void()> job)
 {
+    // The library (and OpenSSL under it) is set up before the pool exists, so at exit the pool's
+    // threads end before OpenSSL's own clean-up runs and their per-thread state is freed.
+    InitLibrary();
     static WorkerPool pool;
     pool.post(std::move(job));
 }

@@ -3,7 +3,11 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
+
+#include <unistd.h>
 
 TEST(SnmpMessage, AddValueAcceptsWellFormedAndRefusesMalformedInput)
 {
@@ -130,4 +134,32 @@ TEST(SnmpMessage, V3SettersRefuseUnknownCodes)
     EXPECT_EQ(msg.setMsgSecurityModel(1), -1);
     EXPECT_EQ(msg.setType(2), -1);
     EXPECT_EQ(msg.msgFlags(), 3);
+}
+
+TEST(SnmpEngine, StartsWithoutReadingMibFiles)
+{
+    // Even with MIB loading asked for in the environment, the engine reads no MIB module (and so
+    // prints no warnings about missing ones) when it starts on the first request.
+    ::setenv("MIBS", "ALL", 1);
+    char path[] = "/tmp/tqx-engine-stderr-XXXXXX";
+    const int fd = ::mkstemp(path);
+    ASSERT_GE(fd, 0);
+    std::fflush(stderr);
+    const int saved = ::dup(2);
+    ::dup2(fd, 2);
+    CSnmpV1 msg(0);
+    ASSERT_EQ(msg.addValue("1.3.6.1.2.1.1.5.0", 4, nullptr), 0);
+    std::unique_ptr<CSnmp> reply;
+    const int rc = msg.send("127.0.0.1", reply, 100);  // nothing listens on port 161 here
+    std::fflush(stderr);
+    ::dup2(saved, 2);
+    ::close(saved);
+    std::string text(4096, '\0');
+    ::lseek(fd, 0, SEEK_SET);
+    text.resize(static_cast<std::size_t>(std::max<ssize_t>(0, ::read(fd, text.data(), text.size()))));
+    ::close(fd);
+    ::unlink(path);
+    EXPECT_NE(rc, 0);
+    EXPECT_EQ(text.find("MIB"), std::string::npos) << text;
+    EXPECT_EQ(text.find("Cannot find module"), std::string::npos) << text;
 }
