@@ -198,3 +198,83 @@ TEST(SessionSimDrop, DeviceThatDropsEverythingTimesOut)
     }
     ResetSettings();
 }
+
+TEST(SessionSimDelay, OpenDuringAV3WalkStopsItAndTheSessionWalksAgain)
+{
+    if (!SimBuilt())
+        GTEST_SKIP() << "tqx-sim is not built in this build folder";
+    tqxtest::SimAgent sim("TQX-8800", {"--delay", "100", "--user", "anylevel:noAuthNoPriv"});
+    ASSERT_TRUE(sim.ok()) << sim.process().output();
+    UseAgent(sim.port(), "1", "2000");
+    UseV3("1", "anylevel", "1", "", "1", "");
+    CCommonSNMP session;
+    WalkOwner first;
+    first.session = &session;
+    first.columns = 1;
+    ASSERT_TRUE(session.Open(1));
+    ASSERT_EQ(session.AddOid(QString::fromLatin1(kLinkColumns[0]), 4, nullptr), 0);
+    ASSERT_EQ(session.StartWalk(&WalkOwner::Row, &first, 0), 0);
+    std::this_thread::sleep_for(500ms);
+    const auto start = std::chrono::steady_clock::now();
+    ASSERT_TRUE(session.Open(1));  // stops the walk thread after its current step
+    EXPECT_LT(Elapsed(start), 2000ms + 1500ms);
+    std::size_t rowsBefore = 0;
+    {
+        std::lock_guard lock(first.mutex);
+        rowsBefore = first.rows.size();
+        EXPECT_GT(rowsBefore, 0u);
+        EXPECT_LT(rowsBefore, 24u);
+        EXPECT_FALSE(first.finished.isSet());
+    }
+    WalkOwner second;
+    second.session = &session;
+    second.columns = 1;
+    ASSERT_EQ(session.AddOid(QString::fromLatin1(kLinkColumns[0]), 4, nullptr), 0);
+    ASSERT_EQ(session.StartWalk(&WalkOwner::Row, &second, 0), 0);
+    ASSERT_TRUE(second.finished.wait(20000));
+    std::lock_guard lock(second.mutex);
+    EXPECT_GE(second.rows.size(), 24u);  // the ports and the interfaces after them
+    EXPECT_EQ(second.finalError, kSnmpEndOfTable);
+    std::lock_guard lockFirst(first.mutex);
+    EXPECT_EQ(first.rows.size(), rowsBefore);  // nothing more reached the stopped walk
+    ResetSettings();
+}
+
+TEST_F(SessionSim, SessionsOnSeveralThreadsAtOnce)
+{
+    // Like the poller and an open page: reads and a walk in parallel, first SNMPv1, then SNMPv3.
+    for (const char* version : {"1", "3"}) {
+        SCOPED_TRACE(version);
+        UseAgent(Sim().port());
+        if (std::string(version) == "3")
+            UseV3("3", "anylevel", "3", "shapassword", "2", "despassword");
+        std::atomic<int> failures{0};
+        std::vector<std::thread> threads;
+        for (int t = 0; t < 4; ++t) {
+            threads.emplace_back([t, &failures] {
+                for (int i = 0; i < 5; ++i) {
+                    if (t == 3) {
+                        CCommonSNMP walker;
+                        WalkOwner owner;
+                        owner.session = &walker;
+                        owner.columns = 5;
+                        if (!walker.Open(1))
+                            ++failures;
+                        for (const char* column : kLinkColumns)
+                            walker.AddOid(QString::fromLatin1(column), 4, nullptr);
+                        if (walker.StartWalk(&WalkOwner::Row, &owner, 2000) != 0 || !owner.finished.wait(30000))
+                            ++failures;
+                        std::lock_guard lock(owner.mutex);
+                        if (owner.rows.size() != 48)
+                            ++failures;
+                    } else if (Get(kSysName, nullptr, 2000) != 0) {
+                        ++failures;
+                    }
+                }
+            });
+        }
+        for (auto& thread : threads)
+            thread.join();
+        EXPECT_EQ(failures.load(), 0);
+    }
+}
