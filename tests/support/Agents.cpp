@@ -148,8 +148,11 @@ bool ChildProcess::running() const
 {
     if (m_pid <= 0)
         return false;
-    return ::waitpid(m_pid, nullptr, WNOHANG | WNOWAIT) == 0
-        || (::kill(m_pid, 0) == 0 && ::waitpid(m_pid, nullptr, WNOHANG | WNOWAIT) == 0);
+    // WNOWAIT leaves the child waitable, so stop() still collects its status.
+    siginfo_t info{};
+    if (::waitid(P_PID, static_cast<id_t>(m_pid), &info, WEXITED | WNOHANG | WNOWAIT) != 0)
+        return false;
+    return info.si_pid == 0;
 }
 
 int ChildProcess::stop(std::chrono::milliseconds grace)
