@@ -551,7 +551,7 @@ QImage Background(const ModelSpec& m, const Layout& l)
         LedWindow(img, l.pmaxLed, QStringLiteral("MAX"));
         LedWindow(img, l.modeLed1, QStringLiteral("LINK"));
         LedWindow(img, l.modeLed2, QStringLiteral("POE"));
-        DrawText(img, 42, 48, QStringLiteral("POE"), kInkDim);
+        DrawText(img, l.modeLed1.left(), l.modeLed1.top() - 9, QStringLiteral("MODE"), kInkDim);
     }
     const int labelX = m.rack ? 20 : 12;
     DrawText(img, labelX, 64, m.name, kInk, 2);
