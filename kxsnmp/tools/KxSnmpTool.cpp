@@ -75,8 +75,10 @@ public:
         if (m_request.command == kxtool::Command::Walk && !m_bWalkGet) {
             WalkStep(pdu);
         } else {
-            for (const auto& binding : pdu.m_varBindList)
-                Print(stdout, kxtool::FormatBinding(*binding));
+            // A walk that found nothing below its root shows the root object only when it exists.
+            if (!m_bWalkGet || pdu.m_dwErrorStatus == 0)
+                for (const auto& binding : pdu.m_varBindList)
+                    Print(stdout, kxtool::FormatBinding(*binding));
             if (pdu.m_dwErrorStatus != 0) {
                 PrintErrorStatus(pdu);
                 Finish(1);

@@ -9,6 +9,8 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include <thread>
+
 using namespace nettest;
 
 namespace {
@@ -314,4 +316,16 @@ TEST_F(TrackingTest, PacketLogIsOffUntilSwitchedOnThenHoldsEveryMessage)
     EXPECT_EQ(log.messages[1]->m_strIpAddr, QStringLiteral("127.0.0.1"));
     EXPECT_EQ(log.messages[1]->m_pPdu->m_varBindList.at(0)->GetBytes(), QByteArray("bench"));
     EXPECT_EQ(log.messages[2]->m_strIpAddr, QStringLiteral("999.1.1.1"));
+}
+
+TEST_F(TrackingTest, SendFromAnotherThreadIsRefused)
+{
+    Owner owner;
+    CSnmpMsg* msg = NewRequest(&owner, KX_PDU_GET, {kOidA});
+    std::thread([msg] { SendSnmpMsg(msg); }).join();
+    ASSERT_EQ(owner.calls.size(), 1u);
+    EXPECT_EQ(owner.calls[0].code, KX_E_SOCKET);
+    EXPECT_TRUE(GetSnmpSocket()->m_pendingList.empty());
+    PumpFor(100);
+    EXPECT_TRUE(responder().requests.empty());
 }
