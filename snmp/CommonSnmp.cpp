@@ -44,6 +44,12 @@ CCommonSNMP::~CCommonSNMP()
     m_bWalkActive = false;
     m_bWalkStop = true;
     const bool locked = m_hEventLock.acquire(m_nTimeout + 1000);
+    if (m_hWalkThread.joinable() && m_hWalkThread.get_id() == std::this_thread::get_id()) {
+        // Destroyed from its own walk callback: the thread returns as soon as the callback does,
+        // without touching this object again.
+        m_pShared->m_bGone = true;
+        m_hWalkThread.detach();
+    }
     StopWalkThread();
     delete m_pSnmpTable;
     m_pSnmpTable = nullptr;
@@ -300,6 +306,7 @@ int CCommonSNMP::StartWalk(SnmpCallback pfnCallback, void* pUser, int nTimeout)
 
 void CCommonSNMP::WalkThreadProc()
 {
+    const std::shared_ptr<CCommonSnmpShared> shared = m_pShared;
     m_walkThreadId = std::this_thread::get_id();
     while (true) {
         {
@@ -337,8 +344,13 @@ void CCommonSNMP::WalkThreadProc()
                 id = m_nWalkRequestId;
             }
         }
-        if (callback)
+        if (callback) {
             callback(rc == 0 ? reply.release() : nullptr, id, user, rc);
+            if (shared->m_bGone) {
+                shared->m_hEventDone.set();
+                return;
+            }
+        }
     }
 }
 

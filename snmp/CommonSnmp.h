@@ -32,6 +32,7 @@ struct CCommonSnmpShared {
     std::list<int> m_listRequestId;         // ids of walk steps started and not yet claimed
     Event m_hEventDone{Event::Reset::Manual, true};  // signalled while no walk is running
     std::atomic<bool> m_bClosing{false};
+    std::atomic<bool> m_bGone{false};       // the session was destroyed from its own walk callback
 };
 
 class CCommonSNMP {
@@ -43,20 +44,25 @@ public:
 
     // 0 GET, 1 GET-NEXT, 3 SET. False for an unsupported version (only 1 and 3) or PDU type.
     bool Open(int nPduType);
+    // A QString value is sent as Latin-1 text; text in other encodings goes as bytes through
+    // AddOidValue.
     int AddOid(const QString& strOid, int nType, const char* pszValue);
     int AddOid(const QString& strOid, int nType, const QString& strValue);
     int AddOidValue(const QString& strOid, int nType, const char* pValue, unsigned long nLength);
     int AddOidValue(const QString& strOid, int nType, const QByteArray& value);
     int Send(std::unique_ptr<CSnmp>& reply, int nTimeout);
     int GetNextSync(std::unique_ptr<CSnmp>& reply, int nTimeout);
-    // Starts one walk step: 0 (or the engine's result) when started, -1 when refused (closing, no
-    // message or no bindings), in which case m_hEventDone is signalled.
+    // Starts one walk step: 0 when started, -1 when refused (closing, no message or no bindings), in
+    // which case m_hEventDone is signalled. SNMPv1 steps call back on an engine worker thread, SNMPv3
+    // steps on this session's walk thread; the request lock is never held during the callback, so
+    // the callback may call any operation of the session (usually StartWalk or SignalDone).
     int StartWalk(SnmpCallback pfnCallback, void* pUser, int nTimeout);
     int GetSuffix(int nColumn, const CSnmp* pReply, QString& strSuffix);
     // True once for an id this session started and has not yet claimed.
     bool IsOwnRequest(int nRequestId);
     void SignalDone();
-    // Stops walking and waits for the running walk to end, at most m_nTimeout + 1000 ms.
+    // Stops walking and waits for the running walk to end, at most m_nTimeout + 1000 ms. A step still
+    // in flight afterwards is not handed to the owner as its own (IsOwnRequest is false for it).
     void Close();
 
     // For owners and tests.

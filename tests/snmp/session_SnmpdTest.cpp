@@ -259,6 +259,37 @@ TEST_F(SessionSnmpd, IsOwnRequestIsTrueOnceAndFalseAfterClose)
     EXPECT_TRUE(session.IsWalkDone());
 }
 
+TEST_F(SessionSnmpd, OwnerMayDestroyTheSessionFromItsWalkCallback)
+{
+    for (const char* version : {"1", "3"}) {
+        SCOPED_TRACE(version);
+        UseAgent(Agent().port(), version);
+        if (std::string(version) == "3")
+            UseV3("1", "plain", "1", "", "1", "");
+        struct Owner {
+            std::unique_ptr<CCommonSNMP> session = std::make_unique<CCommonSNMP>();
+            Event done;
+            int error = 99;
+        } owner;
+        ASSERT_TRUE(owner.session->Open(1));
+        ASSERT_EQ(owner.session->AddOid(QString::fromLatin1(kIfIndex), 4, nullptr), 0);
+        ASSERT_EQ(owner.session->StartWalk(
+                      [](CSnmp* reply, int, void* user, int error) -> unsigned {
+                          auto* o = static_cast<Owner*>(user);
+                          delete (error == 0 ? reply : nullptr);
+                          o->error = error;
+                          o->session.reset();  // the window closes while its walk calls back
+                          o->done.set();
+                          return 0;
+                      },
+                      &owner, 0),
+                  0);
+        ASSERT_TRUE(owner.done.wait(10000));
+        EXPECT_EQ(owner.error, 0);
+        std::this_thread::sleep_for(100ms);  // the engine's thread finishes after the callback
+    }
+}
+
 TEST_F(SessionSnmpd, UnsupportedVersionFailsCleanlyAndLeavesTheSessionUsable)
 {
     g_strSnmpVersion = QStringLiteral("2");
