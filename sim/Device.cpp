@@ -237,7 +237,7 @@ CSimDevice::Port* CSimDevice::FindPort(int index)
     return it == m_ports.end() ? nullptr : &it->second;
 }
 
-SetError CSimDevice::CheckSet(const Oid& oid, const Value& value) const
+SetError CSimDevice::CheckSet(const Oid& oid, const Value& value, const ObjectMap* request) const
 {
     auto it = m_objects.find(oid);
     const bool inTimeRanges = OidHasPrefix(oid, oids::timeRangeEntry) && oid.size() == oids::timeRangeEntry.size() + 2;
@@ -254,8 +254,13 @@ SetError CSimDevice::CheckSet(const Oid& oid, const Value& value) const
             return SetError::NoCreation;
         if (value.tag != (column == 2 ? Tag::OctetString : Tag::Integer))
             return SetError::WrongType;
-        if (column == kTimeRangeRowStatus && value.number != 4 && value.number != 5)
-            return SetError::InconsistentValue;
+        if (column == kTimeRangeRowStatus)
+            return (value.number == 4 || value.number == 5) ? SetError::None : SetError::InconsistentValue;
+        const Oid status = Append(oids::timeRangeEntry, {kTimeRangeRowStatus, row});
+        const auto creator = request ? request->find(status) : ObjectMap::const_iterator();
+        if (!request || creator == request->end() || creator->second.tag != Tag::Integer ||
+            (creator->second.number != 4 && creator->second.number != 5))
+            return SetError::NoCreation;
         return SetError::None;
     }
     if (!IsWritable(oid))

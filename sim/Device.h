@@ -42,8 +42,9 @@ public:
     // The first object after oid (or at oid when inclusive); false at the end.
     bool Next(const Oid& oid, bool inclusive, Oid* nextOid, Value* value) const;
 
-    // Whether a SET of value to oid may go ahead, and the error it gets when not.
-    SetError CheckSet(const Oid& oid, const Value& value) const;
+    // Whether a SET of value to oid may go ahead, and the error it gets when not. request holds every
+    // binding of the same SET (a new row's columns may only come with the row status that creates it).
+    SetError CheckSet(const Oid& oid, const Value& value, const ObjectMap* request = nullptr) const;
     // Stores a checked value; returns the previous one for Undo.
     std::optional<Value> Set(const Oid& oid, const Value& value);
     void Undo(const Oid& oid, const std::optional<Value>& previous);

@@ -171,6 +171,14 @@ int DeviceHandler(netsnmp_mib_handler*, netsnmp_handler_registration*, netsnmp_a
                   netsnmp_request_info* requests)
 {
     CSimDevice& dev = *g_device;
+    ObjectMap request; // every binding of this SET, for checks that look at the whole request
+    if (reqinfo->mode == MODE_SET_RESERVE1) {
+        for (netsnmp_request_info* r = requests; r; r = r->next) {
+            Value v;
+            if (TakeValue(r->requestvb, &v))
+                request[ToOid(r->requestvb->name, r->requestvb->name_length)] = v;
+        }
+    }
     for (netsnmp_request_info* r = requests; r; r = r->next) {
         if (r->processed)
             continue;
@@ -202,7 +210,7 @@ int DeviceHandler(netsnmp_mib_handler*, netsnmp_handler_registration*, netsnmp_a
         }
         case MODE_SET_RESERVE1: {
             Value v;
-            SetError e = TakeValue(vb, &v) ? dev.CheckSet(name, v) : SetError::WrongType;
+            SetError e = TakeValue(vb, &v) ? dev.CheckSet(name, v, &request) : SetError::WrongType;
             if (e != SetError::None)
                 netsnmp_set_request_error(reqinfo, r, ErrorCode(e));
             else

@@ -69,7 +69,7 @@ std::string EncodeHex(std::string_view s)
 bool IsPlainText(std::string_view s)
 {
     for (unsigned char c : s) {
-        if (c < 0x20 || c == 0x7f || c >= 0x80 || c == '|')
+        if (c < 0x20 || c == 0x7f || c >= 0x80)
             return false;
     }
     return true;
