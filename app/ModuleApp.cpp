@@ -10,6 +10,7 @@
 #include "app/UserIni.h"
 
 #include <QSocketNotifier>
+#include <kxsnmp/SnmpDll.h>
 
 #include <csignal>
 #include <fcntl.h>
@@ -41,8 +42,9 @@ CModuleApp::~CModuleApp()
 void InitMessageLibrary(QApplication* app)
 {
     // The message library runs on the thread that initialises it, with this application object;
-    // requests that get no answer time out after 5000 ms.
-    Q_UNUSED(app);
+    // requests that get no answer time out after 5000 ms. Its result is not used.
+    SnmpInit(app);
+    SetSnmpTimeout(5000);
 }
 
 void InstallTerminationHandler()
