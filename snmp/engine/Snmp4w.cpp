@@ -4,6 +4,7 @@
 
 #include <QMetaObject>
 #include <QObject>
+#include <QThread>
 
 #include <mutex>
 #include <string>
@@ -12,24 +13,11 @@ using namespace snmpengine;
 
 namespace {
 
-// Lives in the window's thread as its child; the worker posts to it only while it exists.
-class CReplyRelay : public QObject {
-public:
-    struct Guard {
-        std::mutex mutex;
-        bool alive = true;
-    };
-
-    explicit CReplyRelay(QObject* parent) : QObject(parent), m_guard(std::make_shared<Guard>()) {}
-    ~CReplyRelay() override
-    {
-        std::lock_guard lock(m_guard->mutex);
-        m_guard->alive = false;
-    }
-    std::shared_ptr<Guard> guard() const { return m_guard; }
-
-private:
-    std::shared_ptr<Guard> m_guard;
+// Whether the window still exists. Cleared on the window's thread while it is being destroyed, so a
+// callback that runs on that thread never sees a destroyed window.
+struct CWindowGuard {
+    std::mutex mutex;
+    bool alive = true;
 };
 
 } // namespace
@@ -41,23 +29,40 @@ int CSnmp4w::send(const char* host, SnmpCallback callback, void* user, QObject* 
     const int id = NextRequestId();
     m_pSnmp->setRequestID(id);
     std::shared_ptr<CSnmp> snapshot = m_pSnmp->clone();
-    auto* relay = new CReplyRelay(window);
-    auto guard = relay->guard();
+
+    // The relay receives the queued call in the window's thread; it belongs to no parent so that
+    // send may be called from any thread.
+    auto* relay = new QObject;
+    if (relay->thread() != window->thread())
+        relay->moveToThread(window->thread());
+    auto guard = std::make_shared<CWindowGuard>();
+    QObject::connect(window, &QObject::destroyed, relay, [guard] {
+        std::lock_guard lock(guard->mutex);
+        guard->alive = false;
+    }, Qt::DirectConnection);
+
     RunOnWorker([snapshot, hostText = std::string(host ? host : ""), callback, user, timeoutMs, id, relay, guard] {
         std::unique_ptr<CSnmp> answer;
         int rc = Transact(*snapshot, snapshot->getType(), snapshot->varBinds(), hostText.c_str(), timeoutMs,
                           nullptr, answer);
         if (rc == kSnmpOk)
             rc = CheckPlainReply(snapshot->getType(), answer);
-        // The functor may be copied or dropped unrun (window gone): the holder frees the reply then.
+        // The functor may be copied or dropped unrun: the holder frees the reply then.
         auto holder = std::make_shared<std::unique_ptr<CSnmp>>(std::move(answer));
         std::lock_guard lock(guard->mutex);
-        if (!guard->alive)
+        if (!guard->alive) {
+            relay->deleteLater();
             return;
+        }
         QMetaObject::invokeMethod(
             relay,
-            [relay, holder, callback, user, id, rc] {
+            [relay, guard, holder, callback, user, id, rc] {
                 relay->deleteLater();
+                {
+                    std::lock_guard lock(guard->mutex);
+                    if (!guard->alive)
+                        return;
+                }
                 if (rc == kSnmpOk && *holder)
                     callback(holder->release(), id, user, 0);
                 else

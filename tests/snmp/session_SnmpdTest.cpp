@@ -436,6 +436,25 @@ TEST_F(SessionSnmpd, WindowSenderCallsBackOnTheWindowThread)
     EXPECT_EQ(result.id, id);
     EXPECT_EQ(result.value, QStringLiteral("test bench"));
 
+    // Started from another thread, the answer still arrives on the window's thread.
+    result = Result{};
+    std::thread other([&] {
+        sender.send(host.constData(),
+                    [](CSnmp* reply, int, void* user, int error) -> unsigned {
+                        auto* r = static_cast<Result*>(user);
+                        r->thread = QThread::currentThread();
+                        r->error = error;
+                        delete (error == 0 ? reply : nullptr);
+                        QCoreApplication::quit();
+                        return 0;
+                    },
+                    &result, &window, 3000);
+    });
+    other.join();
+    app.exec();
+    EXPECT_EQ(result.thread, window.thread());
+    EXPECT_EQ(result.error, 0);
+
     // A window destroyed before the answer: no callback, nothing leaks.
     auto gone = std::make_unique<QObject>();
     bool called = false;
