@@ -229,12 +229,13 @@ bool CDib::Read(QIODevice& file)
 
     const qint64 rowLen = RowLength(bits, int(width));
     const qint64 needed = rowLen * height;
-    const qint64 here = file.pos();
-    const qint64 target = start + qint64(bitsOffset);
-    if (target < here) {
-        if (file.isSequential() || !file.seek(target))
+    // Bytes read so far, counted here: a sequential stream has no position to ask.
+    const qint64 consumed = kFileHeaderSize + kInfoHeaderSize + 4 * qint64(colours);
+    const qint64 gap = qint64(bitsOffset) - consumed;
+    if (gap < 0) {
+        if (file.isSequential() || !file.seek(start + qint64(bitsOffset)))
             return false;
-    } else if (target > here && file.skip(target - here) != target - here) {
+    } else if (gap > 0 && file.skip(gap) != gap) {
         return false;
     }
     std::vector<BYTE> pixels;

@@ -93,6 +93,30 @@ QImage IndexedPattern(int width, int height, int colours)
     return img;
 }
 
+// A stream that cannot seek or tell its size, like a pipe.
+class SequentialStream : public QIODevice
+{
+public:
+    explicit SequentialStream(QByteArray data) : m_data(std::move(data)) { open(QIODevice::ReadOnly); }
+    bool isSequential() const override { return true; }
+    qint64 bytesAvailable() const override { return m_data.size() - m_at + QIODevice::bytesAvailable(); }
+
+protected:
+    qint64 readData(char* out, qint64 max) override
+    {
+        const qint64 n = std::min<qint64>(max, m_data.size() - m_at);
+        if (n > 0)
+            std::memcpy(out, m_data.constData() + m_at, std::size_t(n));
+        m_at += n;
+        return n;
+    }
+    qint64 writeData(const char*, qint64) override { return -1; }
+
+private:
+    QByteArray m_data;
+    qint64 m_at = 0;
+};
+
 } // namespace
 
 TEST(DibTest, RowLengthRule)
@@ -377,4 +401,31 @@ TEST(DibTest, CreateFromImageRefusesWhatItCannotHold)
     EXPECT_EQ(dib.GetBitCount(), 1);
     EXPECT_EQ(dib.GetImage().pixel(3, 1), qRgb(0, 0, 0));
     EXPECT_EQ(dib.GetImage().pixel(4, 1), qRgb(255, 255, 255));
+}
+
+TEST(DibTest, ReadsFromStreamsThatCannotSeek)
+{
+    // Rows after a gap: the reader skips forward to the bits offset.
+    QByteArray file = MakeFile(2, 1, 24, 0, {}, QByteArray("\x01\x02\x03\x04\x05\x06\0\0", 8));
+    file.insert(54, QByteArray(10, '\x7F'));
+    PutLe32(file, 10, 64);
+    SequentialStream stream(file);
+    CDib dib;
+    ASSERT_TRUE(dib.Read(stream));
+    EXPECT_EQ(dib.GetImage().pixel(1, 0), qRgb(6, 5, 4));
+
+    // A file embedded after other data is read from the stream's current position.
+    QBuffer embedded;
+    embedded.setData(QByteArray("prefix!") + file);
+    embedded.open(QIODevice::ReadOnly);
+    embedded.seek(7);
+    CDib inner;
+    ASSERT_TRUE(inner.Read(embedded));
+    EXPECT_EQ(inner.GetImage().pixel(1, 0), qRgb(6, 5, 4));
+
+    // A header claiming 64 MB of rows over a short stream is refused without taking the memory.
+    QByteArray lying = MakeFile(8192, 2048, 32, 0, {}, QByteArray(100, '\0'));
+    SequentialStream short_(lying);
+    EXPECT_FALSE(dib.Read(short_));
+    EXPECT_FALSE(dib.IsLoaded());
 }
