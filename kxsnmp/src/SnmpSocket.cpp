@@ -6,6 +6,7 @@
 #include <QHostAddress>
 #include <QPointer>
 
+#include <algorithm>
 #include <cstring>
 
 CSnmpResultEvent::CSnmpResultEvent(std::uint16_t wCode, CSnmpMsg* pMsg)
@@ -79,6 +80,10 @@ std::uint32_t CSnmpSocket::SendSnmpMsg(CSnmpMsg* pMsg)
 {
     if (!pMsg)
         return 0;
+    // A message still waiting for its response belongs to the socket: sending it again would deliver
+    // (and hand over) the same message twice.
+    if (std::find(m_pendingList.begin(), m_pendingList.end(), pMsg) != m_pendingList.end())
+        return pMsg->m_pPdu->m_dwRequestId;
     try {
         pMsg->SnmpEncode();
         pMsg->m_timeSent = QDateTime::currentSecsSinceEpoch();

@@ -36,6 +36,7 @@ TEST_F(TrackingTest, ResponsesInReverseOrderReachTheirOwnRequests)
     const std::uint32_t idA = SendSnmpMsg(a);
     const std::uint32_t idB = SendSnmpMsg(b);
     EXPECT_NE(idA, idB);
+    EXPECT_EQ(SendSnmpMsg(a), idA);  // already pending: not sent or tracked twice
     EXPECT_EQ(GetSnmpSocket()->m_pendingList.size(), 2u);
     ASSERT_TRUE(responder().WaitRequests(2));
     EXPECT_EQ(responder().RequestId(0), idA);
@@ -44,6 +45,7 @@ TEST_F(TrackingTest, ResponsesInReverseOrderReachTheirOwnRequests)
     responder().Answer(responder().requests[1], {{kOidB, Int(22)}});
     responder().Answer(responder().requests[0], {{kOidA, Int(11)}});
     ASSERT_TRUE(PumpUntil([&] { return owner.calls.size() == 2; }));
+    EXPECT_EQ(responder().requests.size(), 2u);
 
     EXPECT_EQ(owner.calls[0].raw, b);
     EXPECT_EQ(owner.calls[1].raw, a);

@@ -52,8 +52,8 @@ public:
     // Binds a datagram socket to any local IPv4 address and a port chosen by the system.
     bool Create();
     // Encodes and sends the message to its address and the library's port and keeps it pending.
-    // A message that cannot be encoded or sent is delivered at once with the error code.
-    // Returns the message's request id.
+    // A message that cannot be encoded or sent is delivered at once with the error code; a message that
+    // is already pending is left as it is. Returns the message's request id.
     std::uint32_t SendSnmpMsg(CSnmpMsg* pMsg);
     // Reads one waiting datagram and completes the pending request it answers.
     virtual void OnReceive(int nErrorCode);
