@@ -111,8 +111,10 @@ bool CVirtualDev::LoadBitmap()
 
 void CVirtualDev::Draw()
 {
-    if (m_hDC)
-        m_bitmap.Draw(m_hDC, m_nLeft, m_nTop, m_nWidth, m_nHeight);
+    if (!m_hDC)
+        return;
+    const QRect rc = GetRect();  // clamped: a hostile size must not overflow the drawing arithmetic
+    m_bitmap.Draw(m_hDC, rc.x(), rc.y(), rc.width(), rc.height());
 }
 
 void CVirtualDev::OnClick(int, int) {}
@@ -227,32 +229,40 @@ void CVirtualDev::SetRect(int nLeft, int nTop, int nWidth, int nHeight)
     m_nHeight = nHeight;
 }
 
-QRect CVirtualDev::GetRect() const
-{
-    return QRect(m_nLeft, m_nTop, m_nWidth, m_nHeight);
-}
-
 namespace {
 
-// a * b / c in 64 bits, clamped to the int range (hostile descriptions may carry huge numbers).
-int ScaleClamped(int a, int b, int c)
+// A QRect from any four ints: QRect keeps left + width - 1, which must not overflow, so the values
+// of a hostile description are clamped to a quarter of the int range.
+constexpr long long kRectLimit = INT_MAX / 4;
+
+QRect SafeRect(long long l, long long t, long long w, long long h)
 {
-    const long long v = static_cast<long long>(a) * b / c;
-    return static_cast<int>(std::clamp<long long>(v, INT_MIN / 2, INT_MAX / 2));
+    const auto c = [](long long v) { return static_cast<int>(std::clamp(v, -kRectLimit, kRectLimit)); };
+    return QRect(c(l), c(t), c(w), c(h));
+}
+
+long long Scale(int a, int b, int c)
+{
+    return static_cast<long long>(a) * b / c;
 }
 
 }  // namespace
+
+QRect CVirtualDev::GetRect() const
+{
+    return SafeRect(m_nLeft, m_nTop, m_nWidth, m_nHeight);
+}
 
 QRect CVirtualDev::GetScreenRect() const
 {
     // Before the tree is attached to a window (or on a window of no size) the panel pixels are
     // taken as they are, rather than dividing by zero.
     if (m_nDesignWidth <= 0 || m_nDesignHeight <= 0)
-        return QRect(m_nLeft, m_nTop, m_nWidth, m_nHeight);
+        return GetRect();
     const int cx = m_rcClient.width();
     const int cy = m_rcClient.height();
-    return QRect(ScaleClamped(cx, m_nLeft, m_nDesignWidth), ScaleClamped(cy, m_nTop, m_nDesignHeight),
-                 ScaleClamped(cx, m_nWidth, m_nDesignWidth), ScaleClamped(cy, m_nHeight, m_nDesignHeight));
+    return SafeRect(Scale(cx, m_nLeft, m_nDesignWidth), Scale(cy, m_nTop, m_nDesignHeight),
+                    Scale(cx, m_nWidth, m_nDesignWidth), Scale(cy, m_nHeight, m_nDesignHeight));
 }
 
 bool CVirtualDev::IsOver(int x, int y) const

@@ -110,6 +110,18 @@ TEST_F(BitmapDialogTest, PanelIsDrawnOverTheStretchedBackgroundAndClicksReachThe
     }
     QObject::disconnect(connection);
     EXPECT_EQ(clicked, std::vector<int>{2});
+
+    // Hovering a port shows the panel's own cursor.
+    dialog.setCursor(Qt::ArrowCursor);
+    QMouseEvent away(QEvent::MouseMove, QPointF(100, 40), dialog.mapToGlobal(QPointF(100, 40)), Qt::NoButton,
+                     Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(&dialog, &away);
+    EXPECT_EQ(dialog.cursor().shape(), Qt::ArrowCursor);
+    QMouseEvent over(QEvent::MouseMove, QPointF(40, 40), dialog.mapToGlobal(QPointF(40, 40)), Qt::NoButton,
+                     Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(&dialog, &over);
+    EXPECT_EQ(dialog.cursor().shape(), PanelCursor().shape());
+    EXPECT_NE(dialog.cursor().shape(), Qt::ArrowCursor);
 }
 
 TEST_F(BitmapDialogTest, CentredAndTiledBackgrounds)
