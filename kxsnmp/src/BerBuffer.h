@@ -12,9 +12,11 @@
 class CBerBuffer
 {
 public:
-    // An empty buffer for encoding.
+    // An empty buffer for encoding. Bytes at and after m_nPos are never read, so the buffer is
+    // not cleared first (it is built several times per binding).
     CBerBuffer();
-    // A copy of nLength bytes of pbyData for decoding (nLength is clamped to 0..512).
+    // A copy of nLength bytes of pbyData for decoding (nLength is clamped to 0..512); nothing at
+    // or after m_nTotal is ever read.
     CBerBuffer(const std::uint8_t* pbyData, int nLength);
 
     std::uint8_t m_data[KX_SNMP_PACKET_SIZE];

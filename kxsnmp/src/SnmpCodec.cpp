@@ -50,23 +50,6 @@ std::uint8_t ParseHeader(const std::uint8_t* pby, int nTotal, int& nPos, int& nL
     return byTag;
 }
 
-// Decimal arc of an OID text piece: optional sign and leading digits, anything else ends it;
-// an empty or non-numeric piece is 0. The result is taken modulo 2^32 (so "-1" is 4294967295).
-std::uint32_t ParseArc(const QChar* p, const QChar* pEnd)
-{
-    while (p < pEnd && (*p == u' ' || *p == u'\t'))
-        ++p;
-    bool bNegative = false;
-    if (p < pEnd && (*p == u'-' || *p == u'+')) {
-        bNegative = *p == u'-';
-        ++p;
-    }
-    std::uint32_t dw = 0;
-    for (; p < pEnd && p->unicode() >= u'0' && p->unicode() <= u'9'; ++p)
-        dw = dw * 10u + static_cast<std::uint32_t>(p->unicode() - u'0');
-    return bNegative ? 0u - dw : dw;
-}
-
 // Appends the decimal text of dw and a dot.
 char* AppendArc(char* p, std::uint32_t dw)
 {
@@ -95,9 +78,9 @@ bool IsBlockType(std::uint8_t byType)
 
 // ---- CBerBuffer ----
 
-CBerBuffer::CBerBuffer() : m_data{} {}
+CBerBuffer::CBerBuffer() {}  // NOLINT: m_data is deliberately left uninitialised
 
-CBerBuffer::CBerBuffer(const std::uint8_t* pbyData, int nLength) : m_data{}
+CBerBuffer::CBerBuffer(const std::uint8_t* pbyData, int nLength)
 {
     m_nTotal = std::clamp(nLength, 0, KX_SNMP_PACKET_SIZE);
     if (pbyData && m_nTotal > 0)
@@ -176,18 +159,30 @@ void CBerBuffer::WriteNull()
 
 void CBerBuffer::WriteOid(const QString& strOid)
 {
+    // Each piece between dots is read like atoi: leading blanks, an optional sign, then digits up
+    // to the first other character; an empty or non-numeric piece is 0. Values are taken modulo
+    // 2^32, so "-1" is 4294967295.
     std::uint32_t arcs[KX_SNMP_MAX_ARCS];
     int nArcs = 0;
-    const QChar* p = strOid.constData();
-    const QChar* const pEnd = p + strOid.size();
+    const char16_t* p = reinterpret_cast<const char16_t*>(strOid.constData());
+    const char16_t* const pEnd = p + strOid.size();
     for (;;) {
-        const QChar* pDot = std::find(p, pEnd, QChar(u'.'));
         if (nArcs == KX_SNMP_MAX_ARCS)
             Raise(KX_E_OID_TOO_LONG);
-        arcs[nArcs++] = ParseArc(p, pDot);
-        if (pDot == pEnd)
+        while (p < pEnd && (*p == u' ' || *p == u'\t'))
+            ++p;
+        bool bNegative = false;
+        if (p < pEnd && (*p == u'-' || *p == u'+'))
+            bNegative = *p++ == u'-';
+        std::uint32_t dw = 0;
+        for (; p < pEnd && *p >= u'0' && *p <= u'9'; ++p)
+            dw = dw * 10u + static_cast<std::uint32_t>(*p - u'0');
+        arcs[nArcs++] = bNegative ? 0u - dw : dw;
+        while (p < pEnd && *p != u'.')
+            ++p;
+        if (p == pEnd)
             break;
-        p = pDot + 1;
+        ++p;
     }
 
     std::uint8_t content[KX_SNMP_MAX_ARCS * 5];
@@ -337,9 +332,9 @@ QString CBerBuffer::ReadOid()
 
 void CSnmpMsg::SnmpBuildVarOp(CSnmpVarBind* pVarBind, std::uint8_t* pbyOut, std::uint16_t& wPos)
 {
-    CBerBuffer name;
+    // The name and then the value are written into one buffer; the header goes in front.
     CBerBuffer value;
-    name.WriteOid(pVarBind->m_strOid);
+    value.WriteOid(pVarBind->m_strOid);
 
     const std::uint8_t byType = pVarBind->m_byType;
     const bool bBlock = pVarBind->m_kind == CSnmpVarBind::Kind::Block;
@@ -362,16 +357,13 @@ void CSnmpMsg::SnmpBuildVarOp(CSnmpVarBind* pVarBind, std::uint8_t* pbyOut, std:
     }
 
     CBerBuffer header;
-    header.WriteHeader(KX_ASN_SEQUENCE, name.m_nPos + value.m_nPos);
-    const int nTotal = header.m_nPos + name.m_nPos + value.m_nPos;
+    header.WriteHeader(KX_ASN_SEQUENCE, value.m_nPos);
+    const int nTotal = header.m_nPos + value.m_nPos;
     if (nTotal > KX_SNMP_PACKET_SIZE - wPos)
         Raise(KX_E_ENCODE_OVERFLOW);
     std::uint8_t* p = pbyOut + wPos;
     std::memcpy(p, header.m_data, static_cast<std::size_t>(header.m_nPos));
-    p += header.m_nPos;
-    std::memcpy(p, name.m_data, static_cast<std::size_t>(name.m_nPos));
-    p += name.m_nPos;
-    std::memcpy(p, value.m_data, static_cast<std::size_t>(value.m_nPos));
+    std::memcpy(p + header.m_nPos, value.m_data, static_cast<std::size_t>(value.m_nPos));
     wPos = static_cast<std::uint16_t>(wPos + nTotal);
 }
 

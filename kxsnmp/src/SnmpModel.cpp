@@ -33,7 +33,7 @@ CSnmpVarBind::~CSnmpVarBind() { FreeValue(); }
 
 void CSnmpVarBind::FreeValue()
 {
-    if (m_kind == Kind::Block)
+    if (m_kind == Kind::Block && m_pValue != m_inline)
         delete[] static_cast<std::uint8_t*>(m_pValue);
     else if (m_kind == Kind::Text)
         delete static_cast<QString*>(m_pValue);
@@ -45,7 +45,11 @@ void CSnmpVarBind::FreeValue()
 void CSnmpVarBind::SetBlock(const void* pData, int nLength, int nSize)
 {
     FreeValue();
-    auto* pBlock = new std::uint8_t[static_cast<std::size_t>(nSize)]();
+    std::uint8_t* pBlock = m_inline;
+    if (nSize <= kInlineSize)
+        std::memset(m_inline, 0, static_cast<std::size_t>(nSize));
+    else
+        pBlock = new std::uint8_t[static_cast<std::size_t>(nSize)]();
     if (pData && nLength > 0)
         std::memcpy(pBlock, pData, static_cast<std::size_t>(nLength));
     m_pValue = pBlock;
@@ -193,6 +197,9 @@ CSnmpPdu::~CSnmpPdu() { RemoveVarBinds(); }
 
 CSnmpVarBind* CSnmpPdu::AddOid(const QString& strOid)
 {
+    // The list grows in blocks of 10 bindings.
+    if (m_varBindList.size() == m_varBindList.capacity())
+        m_varBindList.reserve(m_varBindList.size() + 10);
     m_varBindList.push_back(std::make_unique<CSnmpVarBind>(strOid));
     return m_varBindList.back().get();
 }

@@ -72,8 +72,12 @@ private:
     void FreeValue();
     void SetBlock(const void* pData, int nLength, int nSize);
 
+    // Blocks up to this size live inside the binding instead of on the heap.
+    static constexpr int kInlineSize = 40;
+
     Kind m_kind = Kind::None;
-    int m_nBlockSize = 0;  // bytes allocated for a block value, the trailing zero included
+    int m_nBlockSize = 0;  // bytes of a block value, the trailing zero included
+    alignas(8) std::uint8_t m_inline[kInlineSize];
 
     friend class CSnmpMsg;
 };
