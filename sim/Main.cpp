@@ -311,6 +311,9 @@ int PacketCallback(int op, netsnmp_session* session, int reqid, netsnmp_pdu* pdu
     if (g_device->Rebooting(now) || draw < g_device->m_dDropFraction)
         return 1; // handled: no answer
     if (g_device->m_nDelayMs > 0) {
+        // A flood of delayed requests is bounded: beyond the limit they are dropped like a full queue would.
+        if (g_delayed.size() >= 4096)
+            return 1;
         netsnmp_pdu* copy = snmp_clone_pdu(pdu);
         if (copy) {
             g_delayed.push_back({now + std::chrono::milliseconds(g_device->m_nDelayMs), session, reqid, copy, magic});
@@ -408,7 +411,20 @@ public:
                 std::fprintf(stderr, "tqx-sim: %s exists and is not a socket\n", path.c_str());
                 return false;
             }
-            ::unlink(path.c_str()); // left behind by an earlier run
+            // A socket nobody answers on was left behind by an earlier run; a live one belongs to
+            // another simulator and is not taken over.
+            int probe = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+            sockaddr_un a{};
+            a.sun_family = AF_UNIX;
+            std::strncpy(a.sun_path, path.c_str(), sizeof a.sun_path - 1);
+            const bool live = probe >= 0 && ::connect(probe, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0;
+            if (probe >= 0)
+                ::close(probe);
+            if (live) {
+                std::fprintf(stderr, "tqx-sim: control socket %s is in use by another process\n", path.c_str());
+                return false;
+            }
+            ::unlink(path.c_str());
         }
         m_listen = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
         sockaddr_un addr{};
