@@ -167,6 +167,34 @@ TEST_F(SessionSnmpd, SynchronousStepsContinueAfterTheLastRow)
     EXPECT_EQ(session.GetNextSync(reply, 0), kSnmpEndOfTable);
 }
 
+TEST_F(SessionSnmpd, EndOfTheAgentsMibEndsTheColumnInBothVersions)
+{
+    // Past the agent's last object SNMPv1 answers noSuchName and SNMPv3 endOfMibView; a column there
+    // ends, the other columns go on, and the row is short by that column.
+    for (const char* version : {"1", "3"}) {
+        SCOPED_TRACE(version);
+        UseAgent(Agent().port(), version);
+        if (std::string(version) == "3")
+            UseV3("1", "plain", "1", "", "1", "");
+        CCommonSNMP session;
+        ASSERT_TRUE(session.Open(1));
+        ASSERT_EQ(session.AddOid(QStringLiteral("2.99"), 4, nullptr), 0);
+        ASSERT_EQ(session.AddOid(QString::fromLatin1(kIfIndex), 4, nullptr), 0);
+        std::unique_ptr<CSnmp> reply;
+        ASSERT_EQ(session.GetNextSync(reply, 0), 0);
+        ASSERT_EQ(reply->getValuesCount(), 1);
+        QString oid, suffix;
+        reply->getOid(0, oid);
+        EXPECT_TRUE(oid.startsWith(QString::fromLatin1(kIfIndex) + QLatin1Char('.'))) << oid.toStdString();
+        EXPECT_EQ(session.GetSuffix(0, reply.get(), suffix), 0);
+        EXPECT_EQ(QString::fromLatin1(kIfIndex) + suffix, oid);
+
+        ASSERT_TRUE(session.Open(1));
+        ASSERT_EQ(session.AddOid(QStringLiteral("2.99"), 4, nullptr), 0);
+        EXPECT_EQ(session.GetNextSync(reply, 0), kSnmpEndOfTable);
+    }
+}
+
 TEST_F(SessionSnmpd, V3EachSecurityLevelAndProtocol)
 {
     struct Case {
