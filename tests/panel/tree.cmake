@@ -9,6 +9,11 @@ endforeach()
 if(TARGET mibxml_test AND TARGET tqxsnmp)
   target_compile_definitions(mibxml_test PRIVATE TQX_HAVE_SNMP)
 endif()
+# The configuration descriptions read from the simulated switches, through the engine's message.
+if(TARGET tqxsnmp AND TARGET tqxtestsupport AND EXISTS ${_tree_dir}/mibxml_sim_test.cpp)
+  tqx_add_test(mibxml_sim_test SOURCES ${_tree_dir}/mibxml_sim_test.cpp LIBS tqxpanel tqxtestsupport LABELS panel
+               TIMEOUT 120)
+endif()
 foreach(_fuzz panel mibxml)
   if(EXISTS ${_tree_dir}/fuzz_${_fuzz}.cpp)
     tqx_add_fuzz(fuzz_${_fuzz} SOURCE ${_tree_dir}/fuzz_${_fuzz}.cpp LIBS tqxpanel CORPUS ${_tree_dir}/corpus/${_fuzz})
