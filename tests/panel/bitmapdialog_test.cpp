@@ -240,6 +240,12 @@ TEST_F(BitmapDialogTest, EveryModelKitLoadsIntoTheWindow)
             }
         }
         EXPECT_GE(nFound, nPorts);
+        // Elements with ID "0" went to the bitmap store's position table, in reading order.
+        const QByteArray description = [&] {
+            QFile f(xmlName);
+            return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+        }();
+        EXPECT_EQ(store.GetPositionCount(), std::min<int>(CMyBitmapApp::kPositionCount, description.count("<ID>0</ID>")));
 
         const QImage picture = Grab(dialog);
         ASSERT_FALSE(picture.isNull());
