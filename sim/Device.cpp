@@ -1,6 +1,7 @@
 #include "sim/Device.h"
 
 #include <algorithm>
+#include <ctime>
 #include <cstdio>
 #include <sstream>
 
@@ -284,6 +285,8 @@ SetError CSimDevice::CheckSet(const Oid& oid, const Value& value, const ObjectMa
     }
     if (OidHasPrefix(oid, Append(oids::poeEntry, {poeState})) && oid.size() == oids::poeEntry.size() + 3)
         return (value.number == 1 || value.number == 2) ? SetError::None : SetError::WrongValue;
+    if (OidHasPrefix(oid, Append(oids::poeEntry, {poeTimeRange})) && oid.size() == oids::poeEntry.size() + 3)
+        return (value.number >= 0 && value.number <= kMaxTimeRanges) ? SetError::None : SetError::WrongValue;
     if (inTimeRanges && oid[oids::timeRangeEntry.size()] == kTimeRangeRowStatus) {
         // An existing row may be activated, taken out of service or destroyed, not created again.
         if (value.number == 4 || value.number == 5)
@@ -402,9 +405,8 @@ void CSimDevice::RecomputePoe()
             continue;
         const auto idx = static_cast<std::uint32_t>(index);
         const bool enabled = GetInt(Append(oids::poeEntry, {poeState, 1, idx})).value_or(1) == 1;
-        const bool scheduledOff = GetInt(Append(oids::poeEntry, {poeTimeRange, 1, idx})).value_or(0) != 0 &&
-                                  GetInt(Append(oids::timeRangeEntry, {kTimeRangeRowStatus,
-                                         static_cast<std::uint32_t>(*GetInt(Append(oids::poeEntry, {poeTimeRange, 1, idx})))})) == 1;
+        const auto range = GetInt(Append(oids::poeEntry, {poeTimeRange, 1, idx})).value_or(0);
+        const bool scheduledOff = range > 0 && range <= kMaxTimeRanges && !InTimeRange(static_cast<std::uint32_t>(range));
         const bool on = enabled && p.poweredDevice && !scheduledOff;
         // A class 0 device drawing a plausible share of the budget; the figures are text as the device gives them.
         const double watts = on ? 7.4 : 0.0;
@@ -422,6 +424,31 @@ void CSimDevice::RecomputePoe()
     }
     if (auto it = m_objects.find(oids::poeRemaining); it != m_objects.end())
         it->second.bytes = Watts(std::max(0.0, m_model->poeBudgetWatts - used));
+}
+
+bool CSimDevice::InTimeRange(std::uint32_t range) const
+{
+    auto col = [&](std::uint32_t c) { return GetInt(Append(oids::timeRangeEntry, {c, range})).value_or(0); };
+    // A range that does not exist or is not active restricts nothing.
+    if (col(kTimeRangeRowStatus) != 1)
+        return true;
+    const std::time_t t = std::time(nullptr);
+    std::tm now{};
+    localtime_r(&t, &now);
+    const std::uint32_t dayColumn = 14 + static_cast<std::uint32_t>((now.tm_wday + 6) % 7); // 14 Monday .. 20 Sunday
+    if (col(dayColumn) != 1)
+        return false;
+    if (col(3) == 1) {
+        const long long today = (now.tm_year + 1900LL) * 10000 + (now.tm_mon + 1) * 100 + now.tm_mday;
+        const long long from = col(4) * 10000 + col(5) * 100 + col(6);
+        const long long to = col(9) * 10000 + col(10) * 100 + col(11);
+        if (today < from || today > to)
+            return false;
+    }
+    const long long minute = now.tm_hour * 60 + now.tm_min;
+    const long long start = col(7) * 60 + col(8);
+    const long long end = col(12) * 60 + col(13);
+    return start <= end ? (minute >= start && minute <= end) : (minute >= start || minute <= end);
 }
 
 void CSimDevice::TakeSavedConfig()
@@ -458,6 +485,11 @@ void CSimDevice::Tick(Clock::time_point now)
     if (m_rebootAt && now >= *m_rebootAt) {
         m_rebootAt.reset();
         DoReboot(now);
+    }
+    if (m_model && m_model->poePorts > 0 && now >= m_nextPoeCheck) {
+        // Time ranges switch PoE on and off as the clock passes their edges.
+        m_nextPoeCheck = now + std::chrono::seconds(1);
+        RecomputePoe();
     }
     if (m_dynamics && !m_ports.empty() && now >= m_nextDynamics) {
         // Now and then a cable is plugged or pulled, or a powered device comes or goes.

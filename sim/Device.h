@@ -86,6 +86,8 @@ private:
     void RecomputePort(Port& port);
     void RecomputePoe();
     void TakeSavedConfig();
+    // Whether the local time lies in time range number range (PoE allowed then).
+    bool InTimeRange(std::uint32_t range) const;
     void DoReboot(Clock::time_point now);
     void PutInt(const Oid& column, int index, std::int64_t v);
     std::optional<std::int64_t> GetInt(const Oid& oid) const;
@@ -105,6 +107,7 @@ private:
     bool m_dynamics = false;
     std::mt19937_64 m_dynRandom;
     Clock::time_point m_nextDynamics{};
+    Clock::time_point m_nextPoeCheck{};
 };
 
 } // namespace tqxsim

@@ -478,4 +478,18 @@ TEST(SimAgent, TimeRangeRowsComeAndGoByRowStatus)
     }
     EXPECT_NE(Snmp("snmpset", rw, sim.port(), table + ".21.3 i 6").find("INTEGER: 6"), std::string::npos);
     EXPECT_EQ(CountLines(Snmp("snmpwalk", V2(), sim.port(), table), "." + table + "."), 0);
+
+    // PoE follows a port's time range: range 1 spans every day all day, range 2 includes no day.
+    std::string everyDay;
+    for (int day = 14; day <= 20; ++day)
+        everyDay += " " + table + "." + std::to_string(day) + ".1 i 1";
+    ASSERT_NE(Snmp("snmpset", rw, sim.port(), table + ".21.1 i 4" + everyDay).find("INTEGER: 4"), std::string::npos);
+    ASSERT_NE(Snmp("snmpset", rw, sim.port(), table + ".21.2 i 4").find("INTEGER: 4"), std::string::npos);
+    const std::string poe = "1.3.6.1.4.1.32473.10.75.6.22.1.1";
+    ASSERT_NE(Snmp("snmpset", rw, sim.port(), poe + ".4.1.1 i 1 " + poe + ".4.1.2 i 2").find("INTEGER: 2"),
+              std::string::npos);
+    EXPECT_NE(Snmp("snmpset", rw, sim.port(), poe + ".4.1.4 i 9").find("wrongValue"), std::string::npos);
+    const std::string status = Snmp("snmpwalk", V2(), sim.port(), kPoeStatus);
+    EXPECT_EQ(ValueOf(status, kPoeStatus + ".1.1"), "STRING: \"POWER ON\"") << status;
+    EXPECT_EQ(ValueOf(status, kPoeStatus + ".1.2"), "STRING: \"Time-based OFF\"") << status;
 }
