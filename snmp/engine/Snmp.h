@@ -223,7 +223,8 @@ private:
 };
 
 // Sends one message asynchronously and calls back on the thread of a QObject (a window), through a
-// queued invocation. If the object is destroyed first, the reply is dropped and freed.
+// queued invocation, whichever thread called send. If the object is destroyed before the callback
+// runs, there is no callback and the reply is freed.
 class CSnmp4w {
 public:
     CSnmp4w() = default;
