@@ -193,6 +193,21 @@ TEST_F(BitmapDialogTest, MissingDescriptionLeavesAnEmptyPanel)
     EXPECT_EQ(dialog.ClientRect().height(), 0);
 }
 
+TEST_F(BitmapDialogTest, AbsurdPanelSizesAreClamped)
+{
+    QTemporaryDir dir;
+    QFile xml(dir.filePath("huge.xml"));
+    ASSERT_TRUE(xml.open(QIODevice::WriteOnly));
+    xml.write("<R><DEVICEPANEL><ID>x</ID><LEFT>-99999999</LEFT><TOP>0</TOP><WIDTH>2000000000</WIDTH>"
+              "<HEIGHT>-7</HEIGHT></DEVICEPANEL></R>");
+    xml.close();
+    CBitmapDialog dialog;
+    dialog.LoadPanel(dir.filePath("huge.xml"));
+    EXPECT_LE(dialog.width(), CBitmapDialog::kMaxWindowSide);
+    EXPECT_GE(dialog.height(), 0);
+    EXPECT_LE(dialog.height(), CBitmapDialog::kMaxWindowSide);
+}
+
 TEST_F(BitmapDialogTest, EveryModelKitLoadsIntoTheWindow)
 {
     const QDir models(QStringLiteral(TQX_SOURCE_DIR "/models"));

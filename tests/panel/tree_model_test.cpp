@@ -6,6 +6,9 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QThread>
 #include <QWidget>
 
 #include <memory>
@@ -271,6 +274,32 @@ TEST(PanelTree, LauncherRefusesAddressesThatAreNotAddresses)
         EXPECT_EQ(CLauncher::IsSafeAddress(QString::fromLatin1(c.address)), c.safe) << c.address;
     EXPECT_FALSE(CLauncher::DefaultTelnet(QStringLiteral("-oProxyCommand=x")));
     EXPECT_FALSE(CLauncher::DefaultBrowse(QStringLiteral("x/../y")));
+}
+
+TEST(PanelTree, DefaultTelnetRunsTelnetInTheDesktopTerminal)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString script = dir.filePath(QStringLiteral("term.sh"));
+    const QString record = dir.filePath(QStringLiteral("args.txt"));
+    QFile file(script);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(QStringLiteral("#!/bin/sh\necho \"$@\" > '%1.tmp' && mv '%1.tmp' '%1'\n").arg(record).toUtf8());
+    file.close();
+    file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    const QByteArray saved = qgetenv("TERMINAL");
+    qputenv("TERMINAL", (script + QStringLiteral(" --title Device")).toUtf8());
+    const bool bStarted = CLauncher::DefaultTelnet(QStringLiteral("192.0.2.9"));
+    if (saved.isEmpty())
+        qunsetenv("TERMINAL");
+    else
+        qputenv("TERMINAL", saved);
+    ASSERT_TRUE(bStarted);
+    for (int i = 0; i < 100 && !QFile::exists(record); ++i)
+        QThread::msleep(50);
+    QFile result(record);
+    ASSERT_TRUE(result.open(QIODevice::ReadOnly)) << "the terminal was not started";
+    EXPECT_EQ(result.readAll().trimmed(), QByteArray("--title Device -e telnet 192.0.2.9"));
 }
 
 TEST(PanelTree, ComAndPowerPublishTheirStateToEveryObserver)
