@@ -2,6 +2,7 @@
 
 #include <QIODevice>
 
+#include <algorithm>
 #include <cstring>
 
 namespace kxsnmp {
@@ -87,11 +88,22 @@ void CArchive::ReadString(QString& str)
     }
     if (!Require(nBytes))
         return;
-    QString result(static_cast<qsizetype>(nBytes / 2), Qt::Uninitialized);
-    for (qsizetype i = 0; i < result.size(); ++i) {
-        quint16 unit = 0;
-        m_stream >> unit;
-        result[i] = QChar(unit);
+    // Read in pieces, so that on a device that cannot tell its size a bogus length costs no more
+    // memory than the bytes that actually arrive.
+    constexpr quint32 kPieceUnits = 32768;
+    QString result;
+    quint32 nUnits = nBytes / 2;
+    while (nUnits > 0 && IsOk()) {
+        const quint32 n = std::min(nUnits, kPieceUnits);
+        const qsizetype nOld = result.size();
+        result.resize(nOld + n);
+        char16_t* p = reinterpret_cast<char16_t*>(result.data()) + nOld;
+        for (quint32 i = 0; i < n; ++i) {
+            quint16 unit = 0;
+            m_stream >> unit;
+            p[i] = unit;
+        }
+        nUnits -= n;
     }
     if (IsOk())
         str = result;

@@ -3,11 +3,15 @@
 
 #include <kxsnmp/SnmpLog.h>
 
+#include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
 
 using namespace codectest;
 
@@ -185,4 +189,47 @@ TEST(PacketLog, DamagedLogsKeepTheMessagesBeforeTheDamage)
     data.replace(value + 1, 2, Hex("FF FF"));
     EXPECT_FALSE(ReadSnmpLogData(data).bComplete);
     EXPECT_TRUE(ReadSnmpLogData(QByteArray()).bComplete);
+}
+
+TEST(PacketLog, StreamsThatCannotTellTheirSizeAreReadSafely)
+{
+    // A device without a known size: a bogus string length must fail at the end of the data
+    // rather than allocate what it claims.
+    struct Sequential : QIODevice {
+        QByteArray data;
+        qsizetype offset = 0;
+        void setData(const QByteArray& d) { data = d; }
+        bool isSequential() const override { return true; }
+        qint64 readData(char* out, qint64 max) override
+        {
+            const qint64 n = std::min<qint64>(max, data.size() - offset);
+            std::memcpy(out, data.constData() + offset, static_cast<std::size_t>(n));
+            offset += n;
+            return n;
+        }
+        qint64 writeData(const char*, qint64) override { return -1; }
+    };
+    const QByteArray good = SerializeSnmpMsg(*SampleMessage(3));
+    struct Case {
+        const char* name;
+        QByteArray data;
+        bool ok;
+    } cases[] = {
+        {"good", good, true},
+        {"huge address length", Hex("FE FF FF 7F 31 00 32 00"), false},
+        {"truncated", good.left(good.size() - 1), false},
+    };
+    for (const Case& c : cases) {
+        Sequential device;
+        device.setData(c.data);
+        ASSERT_TRUE(device.open(QIODevice::ReadOnly));
+        QDataStream stream(&device);
+        PrepareSnmpLogStream(stream);
+        QString error;
+        const auto msg = DeserializeSnmpMsg(stream, &error);
+        EXPECT_EQ(msg != nullptr, c.ok) << c.name;
+        EXPECT_EQ(error.isEmpty(), c.ok) << c.name;
+        if (msg)
+            ExpectSame(*SampleMessage(3), *msg);
+    }
 }
