@@ -201,7 +201,11 @@ int DeviceHandler(netsnmp_mib_handler*, netsnmp_handler_registration*, netsnmp_a
         case MODE_GETNEXT: {
             Oid next;
             Value v;
-            if (dev.Next(name, r->inclusive != 0, &next, &v)) {
+            bool found = dev.Next(name, r->inclusive != 0, &next, &v);
+            // A Null value would read as "nothing here" to the agent and end the walk early: step over it.
+            while (found && v.tag == Tag::Null)
+                found = dev.Next(Oid(next), false, &next, &v);
+            if (found) {
                 auto o = FromOid(next);
                 snmp_set_var_objid(vb, o.data(), o.size());
                 PutValue(vb, v);

@@ -209,8 +209,9 @@ TEST(SimAgent, SnmpV3LevelsAndProtocols)
         sim.process().clearOutput();
         const std::string out = Snmp(get, c.auth, sim.port(), c.args, "2", c.answered ? 2 : 0);
         EXPECT_NE(out.find(c.expect), std::string::npos) << out;
-        if (!c.answered)
+        if (!c.answered) {
             EXPECT_EQ(out.find("TQX-8800"), std::string::npos) << out;
+        }
         if (!c.level.empty()) {
             const std::string user = c.auth.substr(c.auth.find("-u ") + 3, c.auth.find(" -l") - c.auth.find("-u ") - 3);
             EXPECT_TRUE(sim.process().waitForOutput("request version=3 community=- user=" + user + " level=" + c.level +
@@ -389,6 +390,7 @@ TEST(SimAgent, ServesRecordings)
                         << "1.3.6.1.2.1.1.1.0|4|Recorded switch\n"
                         << "1.3.6.1.2.1.1.5.0|4x|6564676531\n"
                         << "1.3.6.1.2.1.1.7.0|2|seventy\n"
+                        << "1.3.6.1.2.1.1.8.0|5|\n"
                         << "1.3.6.1.2.1.2.2.1.10.1|65|4000000000\n"
                         << "1.0.8802.1.1.2.1.3.7.1.4.1|4|port one\n";
     for (bool withModel : {false, true}) {
@@ -408,6 +410,11 @@ TEST(SimAgent, ServesRecordings)
         EXPECT_EQ(ValueOf(out, "1.3.6.1.2.1.1.5.0"), "STRING: \"edge1\"") << out;
         EXPECT_EQ(ValueOf(out, "1.3.6.1.2.1.2.2.1.10.1"), "Counter32: 4000000000") << out;
         EXPECT_EQ(ValueOf(out, "1.0.8802.1.1.2.1.3.7.1.4.1"), "STRING: \"port one\"") << out;
+        // A walk goes on past a Null object.
+        const std::string walk = Snmp("snmpwalk", V2(), port, "1.3.6.1.2.1.1");
+        EXPECT_NE(walk.find("1.3.6.1.2.1.1.5.0"), std::string::npos) << walk;
+        const std::string next = Snmp("snmpgetnext", V2(), port, "1.3.6.1.2.1.1.7.0");
+        EXPECT_EQ(next.rfind(".1.3.6.1.2.1.2.", 0), 0u) << next;
         const std::string poe = Snmp("snmpget", V2(), port, kPoeRemaining);
         EXPECT_EQ(ValueOf(poe, kPoeRemaining).rfind("STRING", 0) == 0, withModel) << poe;
         EXPECT_EQ(sim.stop(), 0);
