@@ -271,6 +271,23 @@ TEST(SimAgent, DropAndDelay)
         EXPECT_EQ(pattern(), a);
     }
     {
+        // The same faults switched at run time through the control channel.
+        tqxtest::TempDir dir;
+        const std::string sock = (dir.path() / "ctl").string();
+        SimAgent sim("TQX-8800", {"--control", sock});
+        ASSERT_TRUE(sim.ok());
+        ASSERT_TRUE(SimControl(sock, "drop 1", nullptr));
+        EXPECT_NE(Snmp("snmpget", V2(), sim.port(), kSysDescr, "1", 0).find("Timeout"), std::string::npos);
+        ASSERT_TRUE(SimControl(sock, "drop 0", nullptr));
+        ASSERT_TRUE(SimControl(sock, "delay 1500", nullptr));
+        EXPECT_NE(Snmp("snmpget", V2(), sim.port(), kSysDescr, "0.5", 0).find("Timeout"), std::string::npos);
+        ASSERT_TRUE(SimControl(sock, "delay 0", nullptr));
+        EXPECT_NE(Snmp("snmpget", V2(), sim.port(), kSysDescr, "3", 0).find("TQX-8800"), std::string::npos);
+        std::string answer;
+        EXPECT_FALSE(SimControl(sock, "drop 2", &answer));
+        EXPECT_EQ(answer.rfind("error: ", 0), 0u) << answer;
+    }
+    {
         SimAgent sim("TQX-8800", {"--delay", "1500", "--user", "u3:authPriv:SHA:shasecret3:AES:aessecret3"});
         ASSERT_TRUE(sim.ok());
         EXPECT_NE(Snmp("snmpget", V2(), sim.port(), kSysDescr, "0.5", 0).find("Timeout"), std::string::npos);
