@@ -103,6 +103,7 @@ bool CModuleApp::InitInstance()
     InstallTerminationHandler();
     CModuleDlg dlg(UserIniPath());
     connect(m_pGuard, &CInstanceGuard::activateRequested, &dlg, &CModuleDlg::OnActivateRequest);
+    connect(m_pGuard, &CInstanceGuard::commandRequested, &dlg, &CModuleDlg::OnCommandRequest);
     ArmSnapshot(&dlg);
     dlg.DoModal();
     return false;

@@ -1,5 +1,6 @@
 #include "app/Snapshot.h"
 
+#include "app/ModuleDlg.h"
 #include "app/Trace.h"
 
 #include <QEvent>
@@ -20,7 +21,20 @@ QString SnapshotFile()
     return qEnvironmentVariable("TQX_SNAPSHOT");
 }
 
-// Waits for the first show of the window, then lets its first paint happen before grabbing.
+// A device that never answers still ends its first walk with an error; this bounds the wait anyway.
+constexpr int kFirstPollWaitMs = 30000;
+
+void SnapshotSoon(QWidget* window, int ms)
+{
+    QPointer<QWidget> guarded = window;
+    QTimer::singleShot(ms, window, [guarded] {
+        if (guarded)
+            TakeSnapshot(guarded);
+    });
+}
+
+// Waits for the first show of the window, then for its first poll, and lets the paint happen before
+// grabbing.
 class CSnapshotFilter : public QObject {
 public:
     explicit CSnapshotFilter(QWidget* window) : QObject(window) {}
@@ -29,11 +43,15 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override
     {
         if (event->type() == QEvent::Show && watched == parent()) {
-            QPointer<QWidget> window = static_cast<QWidget*>(watched);
-            QTimer::singleShot(200, window, [window] {
-                if (window)
-                    TakeSnapshot(window);
-            });
+            auto* window = static_cast<QWidget*>(watched);
+            auto* dlg = qobject_cast<CModuleDlg*>(window);
+            if (dlg && dlg->IsPolling() && dlg->PollCount() == 0) {
+                QObject::connect(dlg, &CModuleDlg::pollApplied, dlg, [dlg] { SnapshotSoon(dlg, 100); },
+                                 Qt::SingleShotConnection);
+                SnapshotSoon(window, kFirstPollWaitMs);
+            } else {
+                SnapshotSoon(window, 200);
+            }
             watched->removeEventFilter(this);
             deleteLater();
         }

@@ -1,5 +1,6 @@
-// TQX_SNAPSHOT=FILE.png: once the main window has been shown, it is grabbed to FILE.png; on the
-// offscreen platform the window is then closed so that the program ends by itself.
+// TQX_SNAPSHOT=FILE.png: the main window is grabbed to FILE.png once it shows the device: after the
+// first poll of the panel has been applied (or has failed), or, for a window without a poller, after
+// its first show. On the offscreen platform the window is then closed so that the program ends.
 #pragma once
 
 class QWidget;
