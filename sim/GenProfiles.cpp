@@ -120,7 +120,8 @@ ObjectMap Build(const ModelInfo& m, int modelNumber)
         o[At(port, {3, i})] = Int(mode);
         o[At(port, {5, i})] = Int(2);
         o[At(port, {6, i})] = Int(2);
-        o[At(port, {7, i})] = Int(combo ? 2 : 1);
+        // The second-to-last combo port runs on a 1000Base-X SFP module, the others on copper.
+        o[At(port, {7, i})] = Int(!combo ? 1 : p == m.ports - 1 ? 4 : 2);
         o[O("1.3.6.1.4.1.32473.10.76.10.12.3.1.1.1." + std::to_string(p))] = Int(p);
         o[O("1.3.6.1.4.1.32473.10.76.10.12.3.1.1.2." + std::to_string(p))] = Int(1);
     }
