@@ -132,11 +132,16 @@ public:
     void SetSnmpCallback(SnmpCallback pfnCallback);
 
     // Assigns the next request id and encodes the message into m_byPacket / m_nPacketLength.
+    // INTEGER values and the PDU's numbers are sent in the minimal two's-complement form of their
+    // low 32 bits; Counter, Gauge and TimeTicks as unsigned 32-bit values (a leading zero byte when
+    // the top bit is set). The community is sent as Latin-1, one byte per character.
     // Throws CSnmpException 13 (OID too long) or 14 (over 512 bytes; the packet is left unchanged).
     void SnmpEncode();
     // Decodes the first m_nPacketLength bytes of m_byPacket into the community, the PDU type, the
     // PDU's numbers and new bindings appended to the PDU. Throws CSnmpException 1 to 9, 12, 13 or
-    // 15; what was read before the failure stays in the message.
+    // 15; what was read before the failure stays in the message. An OBJECT IDENTIFIER without
+    // content bytes reads as empty text; one whose last sub-identifier runs past its content
+    // raises 4. Arcs are printed as unsigned decimals.
     void SnmpDecode();
 
     void Serialize(kxsnmp::CArchive& ar) override;
