@@ -20,24 +20,25 @@ const char kDescr[] = "TQX-8800 24-port managed switch";
 
 volatile std::uint32_t g_sink;
 
-// One GetResponse with KxSnmp: build, encode, decode into a second message.
+// One GetResponse with KxSnmp: build, encode, decode into a second message. Names are constant
+// strings (QStringLiteral), as net-snmp's side uses constant OID arrays.
 void OursOnce()
 {
-    CSnmpMsg out(nullptr, "127.0.0.1", "public", KX_PDU_RESPONSE);
+    CSnmpMsg out(nullptr, QStringLiteral("127.0.0.1"), QStringLiteral("public"), KX_PDU_RESPONSE);
     CSnmpPdu& pdu = *out.m_pPdu;
-    pdu.AddOid("1.3.6.1.2.1.1.1.0", reinterpret_cast<const std::uint8_t*>(kDescr), sizeof kDescr - 1, KX_ASN_OCTET_STRING);
-    pdu.AddOid("1.3.6.1.2.1.1.2.0", QStringLiteral("1.3.6.1.4.1.32473.1.8800"), KX_ASN_OBJECT_ID);
-    pdu.AddOid("1.3.6.1.2.1.1.3.0", std::uint32_t(123456789), KX_ASN_TIMETICKS);
-    pdu.AddOid("1.3.6.1.2.1.2.2.1.8.1", std::uint32_t(1), KX_ASN_INTEGER);
-    pdu.AddOid("1.3.6.1.2.1.2.2.1.10.1", std::uint32_t(3000000000u), KX_ASN_COUNTER);
-    pdu.AddOid("1.3.6.1.2.1.2.2.1.5.1", std::uint32_t(1000000000), KX_ASN_GAUGE);
-    pdu.AddOid("1.3.6.1.2.1.2.2.1.6.1", kMac, 6, KX_ASN_OCTET_STRING);
-    pdu.AddOid("1.3.6.1.2.1.4.20.1.1.192.168.1.20", kIp, 4, KX_ASN_IPADDRESS);
-    pdu.AddOid("1.3.6.1.2.1.2.2.1.7.1", std::uint32_t(-2), KX_ASN_INTEGER);
-    pdu.AddOid("1.3.6.1.2.1.1.7.0");
+    pdu.AddOid(QStringLiteral("1.3.6.1.2.1.1.1.0"), reinterpret_cast<const std::uint8_t*>(kDescr), sizeof kDescr - 1, KX_ASN_OCTET_STRING);
+    pdu.AddOid(QStringLiteral("1.3.6.1.2.1.1.2.0"), QStringLiteral("1.3.6.1.4.1.32473.1.8800"), KX_ASN_OBJECT_ID);
+    pdu.AddOid(QStringLiteral("1.3.6.1.2.1.1.3.0"), std::uint32_t(123456789), KX_ASN_TIMETICKS);
+    pdu.AddOid(QStringLiteral("1.3.6.1.2.1.2.2.1.8.1"), std::uint32_t(1), KX_ASN_INTEGER);
+    pdu.AddOid(QStringLiteral("1.3.6.1.2.1.2.2.1.10.1"), std::uint32_t(3000000000u), KX_ASN_COUNTER);
+    pdu.AddOid(QStringLiteral("1.3.6.1.2.1.2.2.1.5.1"), std::uint32_t(1000000000), KX_ASN_GAUGE);
+    pdu.AddOid(QStringLiteral("1.3.6.1.2.1.2.2.1.6.1"), kMac, 6, KX_ASN_OCTET_STRING);
+    pdu.AddOid(QStringLiteral("1.3.6.1.2.1.4.20.1.1.192.168.1.20"), kIp, 4, KX_ASN_IPADDRESS);
+    pdu.AddOid(QStringLiteral("1.3.6.1.2.1.2.2.1.7.1"), std::uint32_t(-2), KX_ASN_INTEGER);
+    pdu.AddOid(QStringLiteral("1.3.6.1.2.1.1.7.0"));
     out.SnmpEncode();
 
-    CSnmpMsg in(nullptr, "127.0.0.1", QString(), 0);
+    CSnmpMsg in(nullptr, QStringLiteral("127.0.0.1"), QString(), 0);
     std::memcpy(in.m_byPacket, out.m_byPacket, static_cast<std::size_t>(out.m_nPacketLength));
     in.m_nPacketLength = out.m_nPacketLength;
     in.SnmpDecode();
