@@ -30,6 +30,8 @@ inline const std::vector<ModelInfo>& Models()
          "TQX-8810P 8-Port 10/100Mbps PoE + 2 Gigabit Combo Managed Switch"},
         {"TQF-8828P", 28, 4, false, 24, 180.0, false, "76.8828",
          "TQF-8828P 24-Port 10/100Mbps PoE + 4 Gigabit Combo Managed Switch"},
+        {"TQX-8816", 16, 4, false, 0, 0, false, "76.8816",
+         "TQX-8816 16-Port 10/100Mbps Managed Switch with 4 Gigabit Combo Ports"},
         {"TQX-8848", 48, 4, false, 0, 0, true, "76.8848",
          "TQX-8848 48-Port 10/100Mbps + 4 Gigabit Combo Managed Switch"},
     };

@@ -52,7 +52,7 @@ const char* UsageText()
     return "usage: tqx-sim (--model NAME | --data FILE.snmprec) --listen udp:127.0.0.1:PORT [options]\n"
            "Serves a simulated switch over SNMP until SIGTERM or SIGINT.\n"
            "\n"
-           "  --model NAME           TQX-8800, TQX-8810P, TQF-8828P or TQX-8848\n"
+           "  --model NAME           TQX-8800, TQX-8810P, TQF-8828P, TQX-8816 or TQX-8848\n"
            "  --listen ADDRESS       transport address to answer on, e.g. udp:127.0.0.1:16100\n"
            "  --data FILE            snmprec recording to serve (on top of the model when both are given;\n"
            "                         repeatable). Broken lines are reported with their number and skipped\n"

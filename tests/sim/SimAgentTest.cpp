@@ -89,7 +89,8 @@ TEST(SimAgent, ServesEachModelOverV1AndV2c)
         bool fan;
     };
     for (const Case c : {Case{"TQX-8800", 24, false, false}, Case{"TQX-8810P", 10, true, false},
-                         Case{"TQF-8828P", 28, true, false}, Case{"TQX-8848", 48, false, true}}) {
+                         Case{"TQF-8828P", 28, true, false}, Case{"TQX-8816", 16, false, false},
+                         Case{"TQX-8848", 48, false, true}}) {
         SCOPED_TRACE(c.model);
         SimAgent sim(c.model);
         ASSERT_TRUE(sim.ok()) << sim.process().output();
