@@ -351,6 +351,12 @@ void CSimDevice::Committed(const Oid& oid)
             for (std::uint32_t c = 1; c <= kTimeRangeRowStatus; ++c)
                 m_objects.erase(Append(oids::timeRangeEntry, {c, oid.back()}));
         }
+    }
+    if (OidHasPrefix(oid, oids::timeRangeEntry)) {
+        // The ports on a changed time range follow it.
+        for (auto& [index, p] : m_ports)
+            if (p.poe && ScheduledOff(p) != p.scheduledOff)
+                RecomputePoe(&p);
         return;
     }
     const bool ifAdmin = OidHasPrefix(oid, Append(oids::ifEntry, {ifAdminStatus})) && oid.size() == oids::ifEntry.size() + 2;
@@ -371,8 +377,8 @@ void CSimDevice::Committed(const Oid& oid)
         }
         return;
     }
-    if (OidHasPrefix(oid, oids::poeEntry))
-        RecomputePoe();
+    if (OidHasPrefix(oid, oids::poeEntry) && oid.size() == oids::poeEntry.size() + 3)
+        RecomputePoe(FindPort(static_cast<int>(oid.back())));
 }
 
 void CSimDevice::RecomputePort(Port& p)
@@ -395,32 +401,46 @@ void CSimDevice::RecomputePort(Port& p)
     PutInt(Append(oids::portEntry, {portOperMode}), p.index, mode);
 }
 
-void CSimDevice::RecomputePoe()
+bool CSimDevice::ScheduledOff(const Port& p) const
+{
+    const auto range = GetInt(Append(oids::poeEntry, {poeTimeRange, 1, static_cast<std::uint32_t>(p.index)})).value_or(0);
+    return range > 0 && range <= kMaxTimeRanges && !InTimeRange(static_cast<std::uint32_t>(range));
+}
+
+void CSimDevice::RecomputePoe(Port* only)
 {
     if (!m_model || m_model->poePorts == 0)
         return;
-    double used = 0;
+    // Only the port that changed is worked out again, so values set through the control channel on
+    // other ports stay as they were.
     for (auto& [index, p] : m_ports) {
-        if (!p.poe)
+        if (!p.poe || (only && only != &p))
             continue;
         const auto idx = static_cast<std::uint32_t>(index);
         const bool enabled = GetInt(Append(oids::poeEntry, {poeState, 1, idx})).value_or(1) == 1;
-        const auto range = GetInt(Append(oids::poeEntry, {poeTimeRange, 1, idx})).value_or(0);
-        const bool scheduledOff = range > 0 && range <= kMaxTimeRanges && !InTimeRange(static_cast<std::uint32_t>(range));
-        const bool on = enabled && p.poweredDevice && !scheduledOff;
+        p.scheduledOff = ScheduledOff(p);
+        const bool on = enabled && p.poweredDevice && !p.scheduledOff;
         // A class 0 device drawing a plausible share of the budget; the figures are text as the device gives them.
-        const double watts = on ? 7.4 : 0.0;
-        used += watts;
         auto put = [&](int column, std::string text) {
             Oid o = Append(oids::poeEntry, {static_cast<std::uint32_t>(column), 1, idx});
             if (auto it = m_objects.find(o); it != m_objects.end())
                 it->second.bytes = std::move(text);
         };
-        put(poeStatus, on ? "POWER ON" : (enabled && p.poweredDevice && scheduledOff) ? "Time-based OFF" : "POWER OFF");
-        put(poePower, Watts(watts));
+        put(poeStatus, on ? "POWER ON" : (enabled && p.poweredDevice && p.scheduledOff) ? "Time-based OFF" : "POWER OFF");
+        put(poePower, Watts(on ? 7.4 : 0.0));
         put(poeVoltage, on ? "53.5" : "0.0");
         put(poeCurrent, on ? "138" : "0");
         put(poeClass, on ? "Class 0" : "N/A");
+    }
+    // The remaining budget is what the ports' power figures leave of the total.
+    double used = 0;
+    for (const auto& [index, p] : m_ports) {
+        auto it = m_objects.find(Append(oids::poeEntry, {poePower, 1, static_cast<std::uint32_t>(index)}));
+        if (p.poe && it != m_objects.end() && it->second.tag == Tag::OctetString) {
+            const double w = std::strtod(it->second.bytes.c_str(), nullptr);
+            if (w > 0 && w < 1e6)
+                used += w;
+        }
     }
     if (auto it = m_objects.find(oids::poeRemaining); it != m_objects.end())
         it->second.bytes = Watts(std::max(0.0, m_model->poeBudgetWatts - used));
@@ -489,7 +509,9 @@ void CSimDevice::Tick(Clock::time_point now)
     if (m_model && m_model->poePorts > 0 && now >= m_nextPoeCheck) {
         // Time ranges switch PoE on and off as the clock passes their edges.
         m_nextPoeCheck = now + std::chrono::seconds(1);
-        RecomputePoe();
+        for (auto& [index, p] : m_ports)
+            if (p.poe && ScheduledOff(p) != p.scheduledOff)
+                RecomputePoe(&p);
     }
     if (m_dynamics && !m_ports.empty() && now >= m_nextDynamics) {
         // Now and then a cable is plugged or pulled, or a powered device comes or goes.
@@ -499,7 +521,7 @@ void CSimDevice::Tick(Clock::time_point now)
         Port& p = it->second;
         if (p.poe && m_dynRandom() % 2) {
             p.poweredDevice = !p.poweredDevice;
-            RecomputePoe();
+            RecomputePoe(&p);
         } else {
             p.carrier = !p.carrier;
             RecomputePort(p);
@@ -594,7 +616,7 @@ std::string CSimDevice::Control(std::string_view line)
         p->poweredDevice = on;
         if (on)
             PutInt(Append(oids::poeEntry, {poeState, 1}), p->index, 1);
-        RecomputePoe();
+        RecomputePoe(p);
         return "ok";
     }
     if (cmd == "set") {

@@ -79,12 +79,15 @@ private:
         bool combo = false;
         bool poe = false;
         bool poweredDevice = false;
+        bool scheduledOff = false; // outside its time range when it last was worked out
     };
 
     bool IsWritable(const Oid& oid) const;
     Port* FindPort(int index);
     void RecomputePort(Port& port);
-    void RecomputePoe();
+    // Works out the PoE figures of one port (all when null) and the remaining budget.
+    void RecomputePoe(Port* only = nullptr);
+    bool ScheduledOff(const Port& p) const;
     void TakeSavedConfig();
     // Whether the local time lies in time range number range (PoE allowed then).
     bool InTimeRange(std::uint32_t range) const;

@@ -371,6 +371,13 @@ TEST(SimAgent, PoeBudgetFollowsPoweredPorts)
     EXPECT_LE(full, 7.0); // every port drawing power: the budget warning level
     ASSERT_TRUE(SimControl(sock, "poe 1 off", nullptr));
     EXPECT_GT(remaining(), full);
+    // A status set through the control channel stays until that port changes again.
+    ASSERT_TRUE(SimControl(sock, "set " + kPoeStatus + ".1.2 4 Searching", nullptr));
+    std::this_thread::sleep_for(1500ms);
+    ASSERT_TRUE(SimControl(sock, "poe 3 off", nullptr));
+    const std::string walk = Snmp("snmpwalk", V2(), sim.port(), kPoeStatus);
+    EXPECT_EQ(ValueOf(walk, kPoeStatus + ".1.2"), "STRING: \"Searching\"") << walk;
+    EXPECT_EQ(ValueOf(walk, kPoeStatus + ".1.3"), "STRING: \"POWER OFF\"") << walk;
 }
 
 TEST(SimAgent, SaveAndReboot)
