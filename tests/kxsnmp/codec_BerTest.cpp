@@ -457,8 +457,9 @@ TEST(BerRoundTrip, EncodedMessagesDecodeToTheSameFields)
         // An unsigned value with the top bit set comes back in the 8-byte form.
         EXPECT_EQ(b.m_wLength, a.m_byType == KX_ASN_COUNTER ? 8 : a.m_wLength) << i;
         EXPECT_EQ(b.GetInteger(), a.GetInteger()) << i;
-        if (a.m_byType != KX_ASN_COUNTER)
+        if (a.m_byType != KX_ASN_COUNTER) {
             EXPECT_EQ(b.GetBytes(), a.GetBytes()) << i;
+        }
         EXPECT_EQ(b.GetOidText(), a.GetOidText()) << i;
     }
     // Encoding the decoded message again gives the same packet, apart from the new request id.
