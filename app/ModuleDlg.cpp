@@ -12,6 +12,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QEventLoop>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPainter>
@@ -330,8 +331,10 @@ bool CModuleDlg::OnInitDialog()
         m_pPortMedia.assign(static_cast<std::size_t>(std::max(m_nPortNum, 0)), 0);
     }
 
-    // 8. The panel, with the window sized to it.
+    // 8. The panel, with the window sized to it. Without a panel the window keeps a usable size.
     LoadPanel(m_strXMLName);
+    if (m_root.GetRect().isEmpty())
+        resize(640, FrameAllowance() + 240);
 
     // 9. The lamp pictures, into the bitmap store.
     for (int nBitmap : kLampBitmaps)
@@ -359,7 +362,16 @@ bool CModuleDlg::OnInitDialog()
 int CModuleDlg::DoModal()
 {
     OnInitDialog();
-    const int rc = exec();
+    // A dialog's own modal loop ends when the dialog is hidden, and the window hides while a page
+    // is open; so the loop here runs until the window is finished (closed, accepted or rejected).
+    QEventLoop loop;
+    int rc = 0;
+    connect(this, &QDialog::finished, &loop, [&loop, &rc](int result) {
+        rc = result;
+        loop.quit();
+    });
+    show();
+    loop.exec();
     DestroyWindow();
     return rc;
 }
@@ -460,7 +472,8 @@ void CModuleDlg::OnCommandRequest(int nCommand)
         TRACE() << "command request" << nCommand << "is not a command of this window";
         return;
     }
-    if (m_bPageOpen || QApplication::activeModalWidget() != this) {
+    QWidget* pModal = QApplication::activeModalWidget();
+    if (m_bPageOpen || (pModal && pModal != this)) {
         TRACE() << "command request" << nCommand << "ignored: a page or question is open";
         return;
     }
