@@ -113,6 +113,13 @@ int ExtraPortNum(int portNum)
     }
 }
 
+QString ListEntry(const QString& strValue)
+{
+    QString strEntry = strValue;
+    strEntry.remove(QLatin1Char(','));
+    return strEntry;
+}
+
 bool SplitFirst(const QString& strList, QChar cSep, QString& strHead, QString& strRest)
 {
     const qsizetype n = strList.indexOf(cSep);
@@ -378,6 +385,7 @@ int CModuleDlg::DoModal()
 
 void CModuleDlg::StopPoller()
 {
+    m_bStopping = true;  // walks in progress end at their next row
     if (!m_pPanelThread)
         return;
     m_pPanelThread->Stop();
@@ -742,7 +750,7 @@ void CModuleDlg::OnLinkStatusRow(std::unique_ptr<CSnmp> pReply, int nRequestId, 
 {
     if (!m_cCommonSNMPDevStat.IsOwnRequest(nRequestId))
         return;  // the reply of an older or closed walk is dropped
-    const bool bStopping = m_bDestroyed || (m_pPanelThread && m_pPanelThread->IsStopping());
+    const bool bStopping = m_bStopping.load();
     if (nError == 0 && pReply) {
         QString strPort;
         QString strColumns[5];
@@ -755,12 +763,12 @@ void CModuleDlg::OnLinkStatusRow(std::unique_ptr<CSnmp> pReply, int nRequestId, 
             QString strSuffix;
             m_cCommonSNMPDevStat.GetSuffix(j, pReply.get(), strSuffix);
             if (j == 0)
-                strPort = strSuffix.mid(strSuffix.indexOf(QLatin1Char('.')) + 1);
+                strPort = ListEntry(strSuffix.mid(strSuffix.indexOf(QLatin1Char('.')) + 1));
             int nType = 0;
             QString strValue;
             pReply->getValue(j, nType, strValue);
             if (j < 5)
-                strColumns[j] = strValue;
+                strColumns[j] = ListEntry(strValue);
         }
         bool bContinue = false;
         QString lists[5];
@@ -824,7 +832,7 @@ void CModuleDlg::OnPoePortRow(std::unique_ptr<CSnmp> pReply, int nRequestId, int
 {
     if (!m_cCommonSNMPPoeStat.IsOwnRequest(nRequestId))
         return;
-    const bool bStopping = m_bDestroyed || (m_pPanelThread && m_pPanelThread->IsStopping());
+    const bool bStopping = m_bStopping.load();
     if (nError == 0 && pReply) {
         QString strPort;
         QStringList values;
@@ -837,11 +845,11 @@ void CModuleDlg::OnPoePortRow(std::unique_ptr<CSnmp> pReply, int nRequestId, int
             QString strSuffix;
             m_cCommonSNMPPoeStat.GetSuffix(j, pReply.get(), strSuffix);
             if (j == 0)
-                strPort = strSuffix.mid(3);
+                strPort = ListEntry(strSuffix.mid(3));
             int nType = 0;
             QString strValue;
             pReply->getValue(j, nType, strValue);
-            values.push_back(strValue);
+            values.push_back(ListEntry(strValue));
         }
         bool bContinue = false;
         QString strPorts, strValues;

@@ -33,6 +33,10 @@ extern std::atomic<int> g_nWalkSkips;
 // Ports with a fibre twin for a port count: 4 for 24, 48, 16, 52 and 28, 2 for 10, 0 for any other.
 int ExtraPortNum(int portNum);
 
+// A value from the device as an entry of a comma list: its own commas are dropped, so that one
+// value never reads as two and the lists of a walk stay aligned.
+QString ListEntry(const QString& strValue);
+
 // head = text before the first separator, rest = text after it; false, with nothing changed, when
 // the list holds no separator.
 bool SplitFirst(const QString& strList, QChar cSep, QString& strHead, QString& strRest);
@@ -227,5 +231,6 @@ private:
     QTimer* m_pBlinkTimer = nullptr;
     std::atomic<int> m_nPollCount{0};
     bool m_bDestroyed = false;
+    std::atomic<bool> m_bStopping{false};  // set when the poller is stopped; read by walk callbacks
     bool m_bInitialised = false;
 };
