@@ -116,6 +116,18 @@ TEST(Poller, LinkWalkGivesLampModesAndPortStates)
     EXPECT_EQ(PortState(dlg, 4), PORT_ENABLE);
 }
 
+TEST(Poller, CommaListsSplitAndStayAligned)
+{
+    QString head = QStringLiteral("unchanged"), rest = QStringLiteral("unchanged");
+    EXPECT_FALSE(SplitFirst(QStringLiteral("no separator"), QLatin1Char(','), head, rest));
+    EXPECT_EQ(head, QStringLiteral("unchanged"));
+    EXPECT_TRUE(SplitFirst(QStringLiteral("12,3,"), QLatin1Char(','), head, rest));
+    EXPECT_EQ(head, QStringLiteral("12"));
+    EXPECT_EQ(rest, QStringLiteral("3,"));
+    // A device text with commas of its own stays one entry of the list.
+    EXPECT_EQ(ListEntry(QStringLiteral("POWER ON, class 3")), QStringLiteral("POWER ON class 3"));
+}
+
 TEST(Poller, ShowLinkStatusRules)
 {
     SimWindow w("TQX-8800", "poller-rules");
