@@ -186,6 +186,27 @@ TEST(Poller, PoeModelFollowsDisplayMode)
     EXPECT_EQ(linkMode.copy(QRect(bottom, size)), poeMode.copy(QRect(top, size)));
 }
 
+TEST(Poller, FanFaultShowsItsIndicator)
+{
+    SimWindow w("TQX-8848", "poller-fan");
+    ASSERT_TRUE(w.sim.ok());
+    CModuleDlg& dlg = *w.dlg;
+    ASSERT_TRUE(WaitPolls(dlg, 1));
+    ASSERT_EQ(dlg.FanState(), QStringLiteral("1"));
+    const QPoint at = QPoint(55, 33) + dlg.ClientRect().topLeft();
+    ASSERT_NE(g_pMyBitmapApp->Find(190), nullptr);
+    const QRect rc(at, g_pMyBitmapApp->Find(190)->size());
+    const QImage good = dlg.grab().toImage().copy(rc);
+    ASSERT_TRUE(w.Control("fan fault"));
+    ASSERT_TRUE(WaitFor([&] { return dlg.FanState() == QStringLiteral("2"); }, 20000));
+    WaitFor([] { return false; }, 100);
+    EXPECT_NE(dlg.grab().toImage().copy(rc), good);
+    ASSERT_TRUE(w.Control("fan ok"));
+    ASSERT_TRUE(WaitFor([&] { return dlg.FanState() == QStringLiteral("1"); }, 20000));
+    WaitFor([] { return false; }, 100);
+    EXPECT_EQ(dlg.grab().toImage().copy(rc), good);
+}
+
 TEST(Poller, LampsBlinkInOppositePhases)
 {
     SimWindow w("TQX-8800", "poller-blink");
