@@ -186,6 +186,28 @@ TEST(Poller, PoeModelFollowsDisplayMode)
     EXPECT_EQ(linkMode.copy(QRect(bottom, size)), poeMode.copy(QRect(top, size)));
 }
 
+TEST(Poller, SlowPoeWalkMakesLaterCyclesSkip)
+{
+    SimWindow w("TQX-8810P", "poller-skip");
+    ASSERT_TRUE(w.sim.ok());
+    CModuleDlg& dlg = *w.dlg;
+    ASSERT_TRUE(w.Control("set 1.3.6.1.4.1.32473.10.75.6.22.8.0 2 2"));
+    ASSERT_TRUE(WaitFor([&] { return dlg.PortMedia(0) == 2; }, 30000));
+    // 900 ms an answer: the mode read times out (the mode stays), each walk step just makes its
+    // 1000 ms, and the walk outlasts a cycle, so the next cycles are skipped while it runs.
+    g_nWalkSkips = 0;
+    ASSERT_TRUE(w.Control("delay 900"));
+    ASSERT_TRUE(WaitFor([&] { return g_nWalkSkips.load() > 0; }, 30000));
+    EXPECT_TRUE(dlg.IsWalkBusy());
+    EXPECT_LE(g_nWalkSkips.load(), 3);
+    // The slow walk still completes and is applied.
+    const int nBefore = dlg.PollCount();
+    ASSERT_TRUE(WaitFor([&] { return dlg.PollCount() > nBefore; }, 30000));
+    EXPECT_FALSE(dlg.LedPoeMode());
+    EXPECT_EQ(dlg.LedState(0), 1);
+    EXPECT_EQ(dlg.PortMedia(0), 2);
+}
+
 TEST(Poller, FanFaultShowsItsIndicator)
 {
     SimWindow w("TQX-8848", "poller-fan");
