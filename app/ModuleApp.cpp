@@ -89,6 +89,8 @@ bool CModuleApp::InitInstance()
     // 5. The command line; a bad line leaves the defaults in place.
     const QByteArray bytes = line.toUtf8();
     ParseParameters(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+    // The message library sends to the agent's port from the command line too.
+    SetSnmpPort(g_nSnmpPort);
 
     // 6. The device name from the settings file next to the program.
     const QString deviceName = CUserIni(UserIniPath()).GetString(QStringLiteral("DeviceName"));
