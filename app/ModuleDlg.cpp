@@ -120,6 +120,20 @@ QString ListEntry(const QString& strValue)
     return strEntry;
 }
 
+// Binding j of a walk reply: its row suffix and value text. False for a binding of the placeholder
+// subtree, which adds nothing to the row.
+static bool ReadRowBinding(CCommonSNMP& session, const CSnmp& reply, int j, QString& strSuffix, QString& strValue)
+{
+    QString strOid;
+    reply.getOid(j, strOid);
+    if (strOid.contains(kOidSkip))
+        return false;
+    session.GetSuffix(j, &reply, strSuffix);
+    int nType = 0;
+    reply.getValue(j, nType, strValue);
+    return true;
+}
+
 bool SplitFirst(const QString& strList, QChar cSep, QString& strHead, QString& strRest)
 {
     const qsizetype n = strList.indexOf(cSep);
@@ -756,17 +770,11 @@ void CModuleDlg::OnLinkStatusRow(std::unique_ptr<CSnmp> pReply, int nRequestId, 
         QString strColumns[5];
         const int nCount = pReply->getValuesCount();
         for (int j = 0; j < nCount; ++j) {
-            QString strOid;
-            pReply->getOid(j, strOid);
-            if (strOid.contains(kOidSkip))
+            QString strSuffix, strValue;
+            if (!ReadRowBinding(m_cCommonSNMPDevStat, *pReply, j, strSuffix, strValue))
                 continue;
-            QString strSuffix;
-            m_cCommonSNMPDevStat.GetSuffix(j, pReply.get(), strSuffix);
             if (j == 0)
                 strPort = ListEntry(strSuffix.mid(strSuffix.indexOf(QLatin1Char('.')) + 1));
-            int nType = 0;
-            QString strValue;
-            pReply->getValue(j, nType, strValue);
             if (j < 5)
                 strColumns[j] = ListEntry(strValue);
         }
@@ -838,17 +846,11 @@ void CModuleDlg::OnPoePortRow(std::unique_ptr<CSnmp> pReply, int nRequestId, int
         QStringList values;
         const int nCount = pReply->getValuesCount();
         for (int j = 0; j < nCount; ++j) {
-            QString strOid;
-            pReply->getOid(j, strOid);
-            if (strOid.contains(kOidSkip))
+            QString strSuffix, strValue;
+            if (!ReadRowBinding(m_cCommonSNMPPoeStat, *pReply, j, strSuffix, strValue))
                 continue;
-            QString strSuffix;
-            m_cCommonSNMPPoeStat.GetSuffix(j, pReply.get(), strSuffix);
             if (j == 0)
                 strPort = ListEntry(strSuffix.mid(3));
-            int nType = 0;
-            QString strValue;
-            pReply->getValue(j, nType, strValue);
             values.push_back(ListEntry(strValue));
         }
         bool bContinue = false;
