@@ -15,6 +15,7 @@ const Oid sysLocation = {1, 3, 6, 1, 2, 1, 1, 6, 0};
 const Oid ifNumber = {1, 3, 6, 1, 2, 1, 2, 1, 0};
 const Oid ifEntry = {1, 3, 6, 1, 2, 1, 2, 2, 1};
 const Oid ifXEntry = {1, 3, 6, 1, 2, 1, 31, 1, 1, 1};
+const Oid agingTime = {1, 3, 6, 1, 2, 1, 17, 4, 2, 0};
 const Oid reboot = {1, 3, 6, 1, 4, 1, 32473, 10, 76, 10, 1, 9, 0};
 const Oid saveConfig = {1, 3, 6, 1, 4, 1, 32473, 10, 76, 10, 1, 10, 0};
 const Oid fanStatus = {1, 3, 6, 1, 4, 1, 32473, 10, 76, 10, 1, 15, 1, 0};
@@ -107,10 +108,10 @@ bool ParseFraction(std::string_view s, double* out)
 
 CSimDevice::CSimDevice(const ModelInfo* model) : m_model(model), m_boot(Clock::now())
 {
-    // What a write may change: the system group's texts, the port admin state and alias, and the
-    // vendor configuration subtree, except the status objects the device computes itself.
+    // What a write may change: the system group's texts, the port admin state and alias, the bridge's
+    // aging time and the vendor configuration subtree, except the status objects the device computes itself.
     m_writable = {oids::sysContact, oids::sysName, oids::sysLocation, Append(oids::ifEntry, {ifAdminStatus}),
-                  Append(oids::ifXEntry, {ifAlias}), kVendor};
+                  Append(oids::ifXEntry, {ifAlias}), oids::agingTime, kVendor};
     m_readOnly = {oids::fanStatus,
                   Append(oids::portEntry, {1}),
                   Append(oids::portEntry, {portOperMode}),
@@ -274,6 +275,8 @@ SetError CSimDevice::CheckSet(const Oid& oid, const Value& value, const ObjectMa
         return value.number == 1 ? SetError::None : SetError::WrongValue;
     if (oid.size() == oids::ifEntry.size() + 2 && OidHasPrefix(oid, Append(oids::ifEntry, {ifAdminStatus})))
         return (value.number == 1 || value.number == 2) ? SetError::None : SetError::WrongValue;
+    if (oid == oids::agingTime) // seconds, as the bridge MIB bounds it
+        return (value.number >= 10 && value.number <= 1000000) ? SetError::None : SetError::WrongValue;
     if (oid == oids::poeDisplayMode)
         return (value.number == 1 || value.number == 2) ? SetError::None : SetError::WrongValue;
     if (OidHasPrefix(oid, Append(oids::portEntry, {portSpeedSetting})) && oid.size() == oids::portEntry.size() + 2) {

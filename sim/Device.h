@@ -20,7 +20,7 @@ enum class SetError { None, NotWritable, WrongType, WrongValue, WrongLength, NoC
 
 namespace oids {
 // Objects with behaviour behind them.
-extern const Oid sysUpTime, sysContact, sysName, sysLocation, ifNumber, ifEntry, ifXEntry;
+extern const Oid sysUpTime, sysContact, sysName, sysLocation, ifNumber, ifEntry, ifXEntry, agingTime;
 extern const Oid reboot, saveConfig, fanStatus, portEntry, poeEntry, poeRemaining, poeDisplayMode, timeRangeEntry;
 } // namespace oids
 

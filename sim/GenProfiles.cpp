@@ -8,6 +8,8 @@
 #include <cstdio>
 #include <fstream>
 #include <iostream>
+#include <map>
+#include <algorithm>
 #include <sstream>
 #include <string>
 
@@ -45,10 +47,91 @@ Value Ip(std::uint8_t a, std::uint8_t b, std::uint8_t c, std::uint8_t d)
     return v;
 }
 
+Value IpText(const std::string& dotted)
+{
+    Value v;
+    std::string error;
+    if (!ParseValue("64", dotted, &v, &error)) {
+        std::cerr << "bad address in generator: " << dotted << "\n";
+        std::exit(2);
+    }
+    return v;
+}
+
+// The management VLAN's interface is 1000 + VLAN id; the loopback of the IP stack has an index of its
+// own that the interface table does not list.
+constexpr int kLoopbackIf = 2001;
+
 std::string Mac(int model, int index)
 {
     // Locally administered addresses: 02:54:51:<model>:<index>.
     return {char(0x02), char(0x54), char(0x51), char(model & 0xff), char((index >> 8) & 0xff), char(index & 0xff)};
+}
+
+// A port with link in the profile (see the ifTable mix in Build): every fourth port has none, port 6 is
+// disabled. Learned addresses sit only on such ports.
+bool LinkUp(int port) { return port % 4 != 0 && port != 6; }
+
+// The nearest port with link at or below p (p itself when it has link), within the model's ports.
+int PortWithLink(const ModelInfo& m, int p)
+{
+    p = std::min(p, m.ports);
+    while (p > 1 && !LinkUp(p))
+        --p;
+    return p;
+}
+
+// The forwarding databases of the Q-bridge: fdb 1 (the default VLAN) and fdb 100 (a second VLAN),
+// one row per address with its port (dot1qTpFdbPort, 0 for the switch itself) and status
+// (dot1qTpFdbStatus: 3 learned, 4 self, 5 static), index fdb id then the six address octets.
+// The learned hosts come from the documentation range 00-00-5E-00-53-xx; 00-1C-F0-12-34-56 is a
+// router on the uplink seen in both VLANs. The per-fdb counts of learned rows and the aging time
+// complete the bridge.
+void AddForwardingTables(ObjectMap& o, const ModelInfo& m, int modelNumber)
+{
+    struct FdbRow {
+        std::uint32_t fdb;
+        std::string mac;
+        int port;
+        int status;
+    };
+    auto doc = [](int last) { return std::string{char(0x00), char(0x00), char(0x5e), char(0x00), char(0x53), char(last)}; };
+    const std::string router = {char(0x00), char(0x1c), char(0xf0), char(0x12), char(0x34), char(0x56)};
+    const int uplink = PortWithLink(m, m.ports);
+    std::vector<FdbRow> rows;
+    // A dozen hosts in VLAN 1, two of them behind port 5 and two behind port 15 (on the small model the
+    // ports above its count fold onto its own ports with link).
+    const int hostPorts[] = {1, 2, 3, 5, 5, 7, 10, 11, 15, 15, 18, 21};
+    int host = 0x10;
+    for (int p : hostPorts) {
+        const int port = p <= m.ports ? p : PortWithLink(m, (p - 1) % m.ports + 1);
+        rows.push_back({1, doc(host++), port, 3});
+    }
+    rows.push_back({1, router, uplink, 3});
+    rows.push_back({1, Mac(modelNumber, 0), 0, 4});       // the switch itself
+    rows.push_back({1, doc(0xf0), 2, 5});                 // a server pinned to port 2
+    rows.push_back({100, router, uplink, 3});
+    rows.push_back({100, doc(0x80), 9, 3});
+    rows.push_back({100, doc(0x81), PortWithLink(m, 14), 3});
+    rows.push_back({100, Mac(modelNumber, 0), 0, 4});
+    const Oid fdbEntry = O("1.3.6.1.2.1.17.7.1.2.2.1");
+    std::map<std::uint32_t, std::uint32_t> learned;
+    for (const FdbRow& r : rows) {
+        Oid index = {r.fdb};
+        for (unsigned char c : r.mac)
+            index.push_back(c);
+        Oid port = At(fdbEntry, {2});
+        port.insert(port.end(), index.begin(), index.end());
+        Oid status = At(fdbEntry, {3});
+        status.insert(status.end(), index.begin(), index.end());
+        o[port] = Int(r.port);
+        o[status] = Int(r.status);
+        learned[r.fdb] += r.status == 3 ? 1 : 0;
+    }
+    for (const auto& [fdb, count] : learned)
+        o[At(O("1.3.6.1.2.1.17.7.1.2.1.1"), {2, fdb})] = U(Tag::Counter32, count);
+    o[O("1.3.6.1.2.1.17.4.1.0")] = U(Tag::Counter32, 0); // dot1dTpLearnedEntryDiscards
+    o[O("1.3.6.1.2.1.17.4.2.0")] = Int(300);             // dot1dTpAgingTime, seconds
 }
 
 ObjectMap Build(const ModelInfo& m, int modelNumber)
@@ -58,13 +141,13 @@ ObjectMap Build(const ModelInfo& m, int modelNumber)
     o[At(sys, {1, 0})] = Txt(m.description);
     o[At(sys, {2, 0})] = ObjId("1.3.6.1.4.1.32473.10." + m.objectIdSuffix);
     o[At(sys, {3, 0})] = U(Tag::TimeTicks, 0);
-    o[At(sys, {4, 0})] = Txt("");
+    o[At(sys, {4, 0})] = Txt("admin@example.net");
     o[At(sys, {5, 0})] = Txt(m.name);
-    o[At(sys, {6, 0})] = Txt("");
+    o[At(sys, {6, 0})] = Txt("Rack 1");
     o[At(sys, {7, 0})] = Int(2);
 
     // Ports 1..N, then the management VLAN interface at a high index as the device lists it.
-    const int vlanIf = 1001;
+    const int vlanIf = 1000 + 1;
     o[O("1.3.6.1.2.1.2.1.0")] = Int(m.ports + 1);
     const Oid ifEntry = O("1.3.6.1.2.1.2.2.1");
     const Oid ifX = O("1.3.6.1.2.1.31.1.1.1");
@@ -160,23 +243,48 @@ ObjectMap Build(const ModelInfo& m, int modelNumber)
         o[O("1.3.6.1.4.1.32473.10.75.6.22.6.0")] = Txt(budget); // remaining, worked out at start
         o[O("1.3.6.1.4.1.32473.10.75.6.22.8.0")] = Int(1);      // lamps show link (1) or PoE (2)
     }
-    // The switch's own address and services.
+    // The switch's own addresses: the management address on the VLAN interface, and the loopback of
+    // its IP stack (which the device does not list as an interface of its own).
     o[O("1.3.6.1.2.1.4.1.0")] = Int(2);
     o[O("1.3.6.1.2.1.4.2.0")] = Int(64);
-    const std::string addr = "192.0.2." + std::to_string(10 + modelNumber % 200);
-    o[O("1.3.6.1.2.1.4.20.1.1." + addr)] = Ip(192, 0, 2, static_cast<std::uint8_t>(10 + modelNumber % 200));
-    o[O("1.3.6.1.2.1.4.20.1.2." + addr)] = Int(vlanIf);
-    o[O("1.3.6.1.2.1.4.20.1.3." + addr)] = Ip(255, 255, 255, 0);
-    o[O("1.3.6.1.2.1.4.20.1.4." + addr)] = Int(1);
-    o[O("1.3.6.1.2.1.4.20.1.5." + addr)] = Int(65535);
-    for (int tcpPort : {23, 80}) {
-        const std::string idx = "0.0.0.0." + std::to_string(tcpPort) + ".0.0.0.0.0";
-        o[O("1.3.6.1.2.1.6.13.1.1." + idx)] = Int(2); // listen
-        o[O("1.3.6.1.2.1.6.13.1.2." + idx)] = Ip(0, 0, 0, 0);
-        o[O("1.3.6.1.2.1.6.13.1.3." + idx)] = Int(tcpPort);
-        o[O("1.3.6.1.2.1.6.13.1.4." + idx)] = Ip(0, 0, 0, 0);
-        o[O("1.3.6.1.2.1.6.13.1.5." + idx)] = Int(0);
+    const auto host = static_cast<std::uint8_t>(10 + modelNumber % 200);
+    const std::string addr = "192.0.2." + std::to_string(host);
+    struct IpRow {
+        std::string index;
+        Value addr, mask;
+        int ifIndex;
+    };
+    for (const IpRow& r : {IpRow{"127.0.0.1", Ip(127, 0, 0, 1), Ip(255, 0, 0, 0), kLoopbackIf},
+                           IpRow{addr, Ip(192, 0, 2, host), Ip(255, 255, 255, 0), vlanIf}}) {
+        o[O("1.3.6.1.2.1.4.20.1.1." + r.index)] = r.addr;
+        o[O("1.3.6.1.2.1.4.20.1.2." + r.index)] = Int(r.ifIndex);
+        o[O("1.3.6.1.2.1.4.20.1.3." + r.index)] = r.mask;
+        o[O("1.3.6.1.2.1.4.20.1.4." + r.index)] = Int(1);
+        o[O("1.3.6.1.2.1.4.20.1.5." + r.index)] = Int(65535);
     }
+    // TCP: the Telnet and web servers listening, an administrator's Telnet and web sessions from a
+    // management station, and a web connection it closed a moment ago.
+    const std::string station = "192.0.2.200";
+    struct TcpRow {
+        int state;
+        std::string local;
+        int localPort;
+        std::string remote;
+        int remotePort;
+    };
+    for (const TcpRow& r : {TcpRow{2, "0.0.0.0", 23, "0.0.0.0", 0}, TcpRow{2, "0.0.0.0", 80, "0.0.0.0", 0},
+                            TcpRow{5, addr, 23, station, 51514}, TcpRow{11, addr, 80, station, 51716},
+                            TcpRow{5, addr, 80, station, 51720}}) {
+        const std::string idx = r.local + "." + std::to_string(r.localPort) + "." + r.remote + "." +
+                                std::to_string(r.remotePort);
+        o[O("1.3.6.1.2.1.6.13.1.1." + idx)] = Int(r.state);
+        o[O("1.3.6.1.2.1.6.13.1.2." + idx)] = IpText(r.local);
+        o[O("1.3.6.1.2.1.6.13.1.3." + idx)] = Int(r.localPort);
+        o[O("1.3.6.1.2.1.6.13.1.4." + idx)] = IpText(r.remote);
+        o[O("1.3.6.1.2.1.6.13.1.5." + idx)] = Int(r.remotePort);
+    }
+    // UDP listeners: the agent and its notification socket. Syslog and TFTP transfers send from a
+    // short-lived socket and listen on nothing.
     for (int udpPort : {161, 162}) {
         const std::string idx = "0.0.0.0." + std::to_string(udpPort);
         o[O("1.3.6.1.2.1.7.5.1.1." + idx)] = Ip(0, 0, 0, 0);
@@ -190,6 +298,7 @@ ObjectMap Build(const ModelInfo& m, int modelNumber)
         o[O("1.3.6.1.2.1.17.1.4.1.1." + std::to_string(p))] = Int(p);
         o[O("1.3.6.1.2.1.17.1.4.1.2." + std::to_string(p))] = Int(p);
     }
+    AddForwardingTables(o, m, modelNumber);
     return o;
 }
 

@@ -4,9 +4,14 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
+#include <map>
+#include <set>
+#include <sstream>
 #include <regex>
 #include <string>
 #include <thread>
@@ -77,6 +82,33 @@ const std::string kReboot = "1.3.6.1.4.1.32473.10.76.10.1.9.0";
 const std::string kSave = "1.3.6.1.4.1.32473.10.76.10.1.10.0";
 
 std::string Program() { return tqxtest::BuiltProgram("sim/tqx-sim"); }
+
+// The objects of a walk's output below root, by the OID after root: "1.0.28.240.18.52.86" -> "INTEGER: 3".
+std::map<std::string, std::string> Rows(const std::string& output, const std::string& root)
+{
+    std::map<std::string, std::string> rows;
+    std::istringstream in(output);
+    std::string line;
+    const std::string prefix = "." + root + ".";
+    while (std::getline(in, line)) {
+        const size_t eq = line.find(" = ");
+        if (line.rfind(prefix, 0) == 0 && eq != std::string::npos)
+            rows[line.substr(prefix.size(), eq - prefix.size())] = line.substr(eq + 3);
+    }
+    return rows;
+}
+
+std::string Hex(const std::string& bytes)
+{
+    static const char* digits = "0123456789ABCDEF";
+    std::string out;
+    for (unsigned char c : bytes) {
+        out += digits[c >> 4];
+        out += digits[c & 15];
+        out += ' ';
+    }
+    return out;
+}
 
 } // namespace
 
@@ -404,7 +436,7 @@ TEST(SimAgent, SaveAndReboot)
     EXPECT_LT(ticksAfter, ticksBefore);
     const std::string sys = Snmp("snmpget", V2(), sim.port(), "1.3.6.1.2.1.1.4.0 " + kSysLocation);
     EXPECT_EQ(ValueOf(sys, "1.3.6.1.2.1.1.4.0"), "STRING: \"saved\"") << sys;
-    EXPECT_EQ(ValueOf(sys, kSysLocation), "\"\"") << sys; // how the tools print an empty text
+    EXPECT_EQ(ValueOf(sys, kSysLocation), "STRING: \"Rack 1\"") << sys; // the profile's own location
 }
 
 TEST(SimAgent, ServesRecordings)
@@ -524,4 +556,227 @@ TEST(SimAgent, TimeRangeRowsComeAndGoByRowStatus)
     const std::string status = Snmp("snmpwalk", V2(), sim.port(), kPoeStatus);
     EXPECT_EQ(ValueOf(status, kPoeStatus + ".1.1"), "STRING: \"POWER ON\"") << status;
     EXPECT_EQ(ValueOf(status, kPoeStatus + ".1.2"), "STRING: \"Time-based OFF\"") << status;
+}
+
+// The forwarding databases as a forwarding-table page reads them: status and port of each address in
+// every filtering database, and the aging time beside them.
+TEST(SimAgent, ForwardingTablesAndAgingTime)
+{
+    const std::string fdb = "1.3.6.1.2.1.17.7.1.2.2.1";
+    const std::string aging = "1.3.6.1.2.1.17.4.2.0";
+    for (const auto& [model, ports] : {std::pair{"TQX-8800", 24}, std::pair{"TQX-8810P", 10}, std::pair{"TQF-8828P", 28},
+                                       std::pair{"TQX-8816", 16}, std::pair{"TQX-8848", 48}}) {
+        SCOPED_TRACE(model);
+        SimAgent sim(model);
+        ASSERT_TRUE(sim.ok()) << sim.process().output();
+        const auto status = Rows(Snmp("snmpwalk", V1(), sim.port(), fdb + ".3"), fdb + ".3");
+        const auto port = Rows(Snmp("snmpwalk", V1(), sim.port(), fdb + ".2"), fdb + ".2");
+        ASSERT_FALSE(status.empty());
+        std::set<std::string> fdbIds, portValues;
+        std::map<std::string, int> learned;
+        for (const auto& [index, value] : status) {
+            ASSERT_TRUE(port.count(index)) << index; // both columns have the same rows
+            fdbIds.insert(index.substr(0, index.find('.')));
+            portValues.insert(port.at(index));
+            learned[index.substr(0, index.find('.'))] += value == "INTEGER: 3";
+        }
+        EXPECT_EQ(port.size(), status.size());
+        EXPECT_EQ(fdbIds, (std::set<std::string>{"1", "100"}));
+        // Ports that differ only in their digits, so an exact port filter can be told from a prefix match.
+        for (const std::string p : {"1", "5", "10"})
+            EXPECT_TRUE(portValues.count("INTEGER: " + p)) << p;
+        EXPECT_EQ(portValues.count("INTEGER: 15") == 1, ports >= 15);
+        EXPECT_EQ(status.count("1.0.28.240.18.52.86"), 1u);
+        EXPECT_EQ(status.count("100.0.28.240.18.52.86"), 1u);
+        EXPECT_EQ(status.at("100.0.28.240.18.52.86"), "INTEGER: 3");
+        // The switch's own address is the bridge address, on no port, in each database; one static entry.
+        const std::string bridge = ValueOf(Snmp("snmpget", V1(), sim.port(), "-Ox 1.3.6.1.2.1.17.1.1.0"),
+                                           "1.3.6.1.2.1.17.1.1.0");
+        const auto oper = Rows(Snmp("snmpwalk", V1(), sim.port(), kIfOper), kIfOper);
+        int own = 0, pinned = 0;
+        for (const auto& [index, value] : status) {
+            const int p = std::stoi(port.at(index).substr(9));
+            EXPECT_LE(p, ports) << index;
+            if (value == "INTEGER: 4") {
+                ++own;
+                EXPECT_EQ(p, 0) << index;
+                std::string mac;
+                std::istringstream octets(index.substr(index.find('.') + 1));
+                for (std::string o; std::getline(octets, o, '.');)
+                    mac += static_cast<char>(std::stoi(o));
+                EXPECT_EQ("Hex-STRING: " + Hex(mac), bridge) << index;
+            } else {
+                pinned += value == "INTEGER: 5";
+                EXPECT_GE(p, 1) << index;
+                // An address is learned only where a link is.
+                if (value == "INTEGER: 3")
+                    EXPECT_EQ(oper.count(std::to_string(p)) ? oper.at(std::to_string(p)) : "", "INTEGER: 1") << index;
+            }
+        }
+        EXPECT_EQ(own, 2);
+        EXPECT_EQ(pinned, 1);
+        const auto counts = Rows(Snmp("snmpwalk", V1(), sim.port(), "1.3.6.1.2.1.17.7.1.2.1.1.2"),
+                                 "1.3.6.1.2.1.17.7.1.2.1.1.2");
+        for (const auto& [id, n] : learned)
+            EXPECT_EQ(counts.count(id) ? counts.at(id) : "", "Counter32: " + std::to_string(n)) << id;
+
+        // The aging time: 300 s, writable within the bridge MIB's 10..1000000.
+        EXPECT_EQ(ValueOf(Snmp("snmpget", V1(), sim.port(), aging), aging), "INTEGER: 300");
+        struct Write {
+            std::string auth;
+            std::string value;
+            std::string answer;
+        };
+        for (const Write& w : {Write{V2("private"), "9", "Reason: wrongValue"},
+                               Write{V2("private"), "1000001", "Reason: wrongValue"},
+                               Write{V1("private"), "0", "Reason: (badValue)"},
+                               Write{V2("private"), "10", "INTEGER: 10"},
+                               Write{V1("private"), "1000000", "INTEGER: 1000000"}}) {
+            SCOPED_TRACE(w.auth + " " + w.value);
+            const std::string out = Snmp("snmpset", w.auth, sim.port(), aging + " i " + w.value);
+            EXPECT_NE(out.find(w.answer), std::string::npos) << out;
+        }
+        EXPECT_EQ(ValueOf(Snmp("snmpget", V1(), sim.port(), aging), aging), "INTEGER: 1000000");
+    }
+}
+
+// The system texts keep the bytes a SET wrote: UTF-8 names read back exactly, and so does anything else
+// up to the length a DisplayString allows.
+TEST(SimAgent, SystemTextsKeepTheirBytes)
+{
+    SimAgent sim("TQX-8800");
+    ASSERT_TRUE(sim.ok());
+    const std::string sysName = "1.3.6.1.2.1.1.5.0";
+    const std::string defaults = Snmp("snmpget", V1(), sim.port(), "1.3.6.1.2.1.1.4.0 " + kSysLocation);
+    EXPECT_EQ(ValueOf(defaults, "1.3.6.1.2.1.1.4.0"), "STRING: \"admin@example.net\"") << defaults;
+    EXPECT_EQ(ValueOf(defaults, kSysLocation), "STRING: \"Rack 1\"") << defaults;
+    struct Case {
+        std::string oid;
+        std::string bytes;
+        bool ok;
+    };
+    const std::vector<Case> cases = {
+        {sysName, "B\xC3\xBCro-Schalter", true},
+        {kSysLocation, "\xE6\x9C\xBA\xE6\x88\xBF 3", true},
+        {sysName, std::string("a\0\xFF\xFE", 4), true},
+        {sysName, std::string(255, 'n'), true},
+        {sysName, std::string(256, 'n'), false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.oid + " " + Hex(c.bytes.substr(0, 16)));
+        std::string hex = Hex(c.bytes);
+        hex.erase(std::remove(hex.begin(), hex.end(), ' '), hex.end());
+        const std::string before = Snmp("snmpget", V1(), sim.port(), "-Ox " + c.oid);
+        const std::string set = Snmp("snmpset", V1("private"), sim.port(), c.oid + " x " + hex);
+        const std::string get = Snmp("snmpget", V1(), sim.port(), "-Ox " + c.oid);
+        if (c.ok) {
+            // The tools print at most 16 bytes a line; compare the value with the breaks taken out.
+            std::string value = get.substr(get.find("Hex-STRING: ") + 12);
+            value.erase(std::remove(value.begin(), value.end(), '\n'), value.end());
+            EXPECT_EQ(value, Hex(c.bytes)) << set << get;
+        } else {
+            EXPECT_NE(set.find("Reason: (badValue)"), std::string::npos) << set;
+            EXPECT_EQ(get, before);
+        }
+    }
+}
+
+// The connection and listener tables as TCP and UDP service pages read them: every row's index is made of
+// its own address and port columns, and the rows come in index order.
+TEST(SimAgent, ConnectionTablesMatchTheirIndexes)
+{
+    SimAgent sim("TQX-8816");
+    ASSERT_TRUE(sim.ok());
+    const std::string tcp = "1.3.6.1.2.1.6.13.1";
+    const std::string udp = "1.3.6.1.2.1.7.5.1";
+    const std::string walk = Snmp("snmpwalk", "-OQ " + V1(), sim.port(), tcp);
+    const auto rows = Rows(walk, tcp);
+    std::map<std::string, std::map<int, std::string>> byIndex;
+    for (const auto& [key, value] : rows)
+        byIndex[key.substr(key.find('.') + 1)][std::stoi(key.substr(0, key.find('.')))] = value;
+    std::multiset<std::string> states;
+    for (const auto& [index, cols] : byIndex) {
+        ASSERT_EQ(cols.size(), 5u) << index;
+        EXPECT_EQ(cols.at(2) + "." + cols.at(3) + "." + cols.at(4) + "." + cols.at(5), index);
+        states.insert(cols.at(1));
+    }
+    EXPECT_EQ(states.count("2"), 2u);
+    EXPECT_EQ(states.count("5"), 2u);
+    EXPECT_EQ(states.count("11"), 1u);
+    for (const std::string listener : {"0.0.0.0.23.0.0.0.0.0", "0.0.0.0.80.0.0.0.0.0"})
+        EXPECT_TRUE(byIndex.count(listener)) << walk;
+    const auto udpRows = Rows(Snmp("snmpwalk", "-OQ " + V1(), sim.port(), udp), udp);
+    std::set<std::string> listeners;
+    for (const auto& [key, value] : udpRows) {
+        const std::string index = key.substr(key.find('.') + 1);
+        if (key[0] == '1')
+            EXPECT_EQ(value + "." + udpRows.at("2." + index), index);
+        listeners.insert(index);
+    }
+    EXPECT_EQ(listeners, (std::set<std::string>{"0.0.0.0.161", "0.0.0.0.162"}));
+    // The IP table: the loopback and the management address, the latter on the interface listed in ifTable.
+    const auto ip = Rows(Snmp("snmpwalk", "-OQ " + V1(), sim.port(), "1.3.6.1.2.1.4.20.1"), "1.3.6.1.2.1.4.20.1");
+    EXPECT_EQ(ip.count("3.127.0.0.1") ? ip.at("3.127.0.0.1") : "", "255.0.0.0");
+    std::string management;
+    for (const auto& [key, value] : ip)
+        if (key.rfind("1.", 0) == 0 && value != "127.0.0.1")
+            management = value;
+    ASSERT_FALSE(management.empty());
+    EXPECT_EQ(ip.at("3." + management), "255.255.255.0");
+    const std::string ifIndex = ip.at("2." + management);
+    EXPECT_NE(ValueOf(Snmp("snmpget", V1(), sim.port(), "1.3.6.1.2.1.2.2.1.1." + ifIndex), "1.3.6.1.2.1.2.2.1.1." + ifIndex),
+              "");
+    for (const auto& [index, cols] : byIndex)
+        if (cols.at(1) != "2")
+            EXPECT_EQ(cols.at(2), management) << index;
+}
+
+// A recording of another agent, served by tqx-sim alone, answers the same walks as that agent.
+TEST(SimAgent, ServesARecordingOfSnmpd)
+{
+    tqxtest::SnmpdAgent snmpd;
+    ASSERT_TRUE(snmpd.ok()) << snmpd.process().output();
+    tqxtest::TempDir dir;
+    const std::string file = (dir.path() / "snmpd.snmprec").string();
+    const std::string script = std::string(TQX_SOURCE_DIR) + "/tests/support/snmprec_record.py";
+    const std::string agent = "127.0.0.1:" + std::to_string(snmpd.port());
+    const std::string recorded = RunShell("python3 " + script + " " + agent + " public " + file + "; echo status=$?");
+    ASSERT_NE(recorded.find("status=0"), std::string::npos) << recorded;
+
+    const std::uint16_t port = tqxtest::FreeUdpPort();
+    ChildProcess sim;
+    ASSERT_TRUE(sim.start({Program(), "--data", file, "--listen", "udp:127.0.0.1:" + std::to_string(port)}));
+    ASSERT_TRUE(sim.waitForOutput("listening on", 15s)) << sim.output();
+    // ifIndex, ifDescr, ifSpeed, ifPhysAddress (binary), ifOperStatus; the system group without the clock.
+    for (const std::string root : {"1.3.6.1.2.1.2.2.1.1", "1.3.6.1.2.1.2.2.1.2", "1.3.6.1.2.1.2.2.1.5",
+                                   "1.3.6.1.2.1.2.2.1.6", "1.3.6.1.2.1.2.2.1.8", "1.3.6.1.2.1.1"}) {
+        SCOPED_TRACE(root);
+        auto theirs = Rows(Snmp("snmpwalk", V1(), snmpd.port(), "-Ox " + root), root);
+        auto ours = Rows(Snmp("snmpwalk", V1(), port, "-Ox " + root), root);
+        theirs.erase("3.0");
+        ours.erase("3.0");
+        EXPECT_FALSE(theirs.empty());
+        EXPECT_EQ(ours, theirs);
+    }
+    EXPECT_EQ(sim.stop(), 0);
+
+    // An agent that does not answer, and bad arguments: a clear message, and no file.
+    const std::string gone = (dir.path() / "gone.snmprec").string();
+    struct Case {
+        std::string args;
+        std::string status;
+        std::string text;
+    };
+    for (const Case& c : {Case{"127.0.0.1:" + std::to_string(tqxtest::FreeUdpPort()) + " public " + gone, "1",
+                               "snmpwalk failed"},
+                          Case{agent + " public " + gone + " 1.3.6.1.9", "1", "holds no objects"},
+                          Case{agent + " public", "2", "usage:"},
+                          Case{"-v1 public " + gone, "2", "HOST:PORT"},
+                          Case{agent + " public " + gone + " system", "2", "numeric OID"}}) {
+        SCOPED_TRACE(c.args);
+        const std::string out = RunShell("python3 " + script + " " + c.args + "; echo status=$?");
+        EXPECT_NE(out.find("status=" + c.status), std::string::npos) << out;
+        EXPECT_NE(out.find(c.text), std::string::npos) << out;
+        EXPECT_FALSE(std::filesystem::exists(gone));
+    }
 }
