@@ -2,12 +2,13 @@
 
 #include "app/CommandLine.h"
 #include "app/InstanceGuard.h"
-#include "app/MessageBox.h"
 #include "app/ModuleDlg.h"
+#include "app/Pages.h"
 #include "app/Settings.h"
 #include "app/Snapshot.h"
 #include "app/Trace.h"
 #include "app/UserIni.h"
+#include "pages/common/MessageBox.h"
 
 #include <QSocketNotifier>
 #include <kxsnmp/SnmpDll.h>
@@ -103,6 +104,7 @@ bool CModuleApp::InitInstance()
 
     // 11. The main window, run modally; when it closes, the process ends.
     InstallTerminationHandler();
+    RegisterModulePages();
     CModuleDlg dlg(UserIniPath());
     connect(m_pGuard, &CInstanceGuard::activateRequested, &dlg, &CModuleDlg::OnActivateRequest);
     connect(m_pGuard, &CInstanceGuard::commandRequested, &dlg, &CModuleDlg::OnCommandRequest);

@@ -1,10 +1,10 @@
 #include "app/ModuleDlg.h"
 
-#include "app/MessageBox.h"
 #include "app/Settings.h"
 #include "app/Tools.h"
 #include "app/Trace.h"
 #include "app/UserIni.h"
+#include "pages/common/MessageBox.h"
 #include "panel/Launcher.h"
 #include "panel/MyBitmapApp.h"
 #include "snmp/CommonSnmp.h"

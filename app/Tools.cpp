@@ -1,49 +1,14 @@
 #include "app/Tools.h"
 
-#include "app/Trace.h"
 #include "panel/MyBitmapApp.h"
 
 #include <QDialogButtonBox>
 #include <QGridLayout>
 #include <QGuiApplication>
 #include <QLabel>
-#include <QMessageBox>
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include <mutex>
-
-namespace {
-
-std::mutex g_questionMutex;
-AppQuestionHandler g_questionHandler;
-
-} // namespace
-
-void SetAppQuestionHandler(AppQuestionHandler handler)
-{
-    std::lock_guard lock(g_questionMutex);
-    g_questionHandler = std::move(handler);
-}
-
-bool AppQuestionBox(const QString& text, QWidget* parent)
-{
-    AppQuestionHandler handler;
-    {
-        std::lock_guard lock(g_questionMutex);
-        handler = g_questionHandler;
-    }
-    if (handler)
-        return handler(text);
-    if (QGuiApplication::platformName() == QLatin1String("offscreen")) {
-        TRACE() << "question (no display, cancelled):" << text;
-        return false;
-    }
-    QMessageBox box(QMessageBox::Question, QGuiApplication::applicationDisplayName(), text,
-                    QMessageBox::Ok | QMessageBox::Cancel, parent);
-    box.setDefaultButton(QMessageBox::Cancel);
-    return box.exec() == QMessageBox::Ok;
-}
 
 CAboutDlg::CAboutDlg(const QString& strDeviceName, QWidget* parent) : QDialog(parent)
 {

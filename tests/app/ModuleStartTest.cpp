@@ -1,9 +1,9 @@
-#include "app/MessageBox.h"
 #include "app/ModuleApp.h"
 #include "app/ModuleDlg.h"
 #include "app/Settings.h"
 
 #include "Agents.h"
+#include "MessageRecorder.h"
 
 #include <gtest/gtest.h>
 
@@ -13,14 +13,7 @@
 
 namespace {
 
-struct Recorder {
-    std::vector<std::string> texts;
-    Recorder()
-    {
-        SetAppMessageBoxHandler([this](const QString& t) { texts.push_back(t.toStdString()); });
-    }
-    ~Recorder() { SetAppMessageBoxHandler({}); }
-};
+using Recorder = tqxtest::CMessageRecorder;
 
 TEST(ModuleApp, EmptyCommandLineIsReportedAndEnds)
 {

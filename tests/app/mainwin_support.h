@@ -1,11 +1,11 @@
-// Helpers of the main-window tests: one application object, a window on a model kit, waits that
-// keep the event loop running, and a recorder for the trace channel.
+// Helpers of the main-window tests: a window on a model kit, with the shared Qt test helpers.
 #pragma once
 
 #include "app/ModuleDlg.h"
 #include "app/Settings.h"
 
 #include "Agents.h"
+#include "QtSupport.h"
 
 #include <QApplication>
 #include <QCoreApplication>
@@ -21,41 +21,14 @@
 
 namespace mainwintest {
 
-inline QApplication& App()
-{
-    static int argc = 1;
-    static char arg0[] = "TqxModule";
-    static char* argv[] = {arg0, nullptr};
-    static QApplication* app = new QApplication(argc, argv);
-    return *app;
-}
-
-// Runs the event loop until cond holds or ms pass; returns cond().
-inline bool WaitFor(const std::function<bool()>& cond, int ms)
-{
-    QElapsedTimer timer;
-    timer.start();
-    while (!cond()) {
-        if (timer.elapsed() > ms)
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-        QThread::msleep(5);
-    }
-    return true;
-}
+using tqxtest::App;
+using tqxtest::TraceRecorder;
+using tqxtest::UseAgent;
+using tqxtest::WaitFor;
 
 inline QString KitDir(const std::string& model)
 {
     return QStringLiteral(TQX_SOURCE_DIR "/models/") + QString::fromStdString(model);
-}
-
-// Settings for talking SNMPv1 to an agent on 127.0.0.1:port.
-inline void UseAgent(std::uint16_t port)
-{
-    ResetSettings();
-    g_strDeviceIP = QStringLiteral("127.0.0.1");
-    g_nSnmpPort = port;
-    g_strSnmpVersion = QStringLiteral("1");
 }
 
 // The working folder is the kit's while a window on it lives (the panel pictures are found there).
@@ -66,39 +39,6 @@ public:
 
 private:
     QString m_old;
-};
-
-// Collects the lines of the trace channel while it lives.
-class TraceRecorder {
-public:
-    TraceRecorder()
-    {
-        s_pActive = this;
-        m_previous = qInstallMessageHandler(&TraceRecorder::Handler);
-    }
-    ~TraceRecorder()
-    {
-        qInstallMessageHandler(m_previous);
-        s_pActive = nullptr;
-    }
-    std::vector<std::string> lines() const
-    {
-        std::lock_guard lock(m_mutex);
-        return m_lines;
-    }
-
-private:
-    static void Handler(QtMsgType, const QMessageLogContext&, const QString& text)
-    {
-        if (TraceRecorder* p = s_pActive) {
-            std::lock_guard lock(p->m_mutex);
-            p->m_lines.push_back(text.toStdString());
-        }
-    }
-    static inline TraceRecorder* s_pActive = nullptr;
-    QtMessageHandler m_previous = nullptr;
-    mutable std::mutex m_mutex;
-    std::vector<std::string> m_lines;
 };
 
 } // namespace mainwintest

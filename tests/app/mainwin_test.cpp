@@ -3,8 +3,8 @@
 #include "mainwin_support.h"
 
 #include "app/InstanceGuard.h"
-#include "app/MessageBox.h"
 #include "app/Tools.h"
+#include "MessageRecorder.h"
 #include "panel/Launcher.h"
 #include "sim/SimControl.h"
 
@@ -23,25 +23,6 @@
 using namespace mainwintest;
 
 namespace {
-
-struct Messages {
-    std::vector<std::string> texts;
-    Messages() { SetAppMessageBoxHandler([this](const QString& t) { texts.push_back(t.toStdString()); }); }
-    ~Messages() { SetAppMessageBoxHandler({}); }
-};
-
-struct Questions {
-    std::vector<std::string> asked;
-    bool answer;
-    explicit Questions(bool bAnswer) : answer(bAnswer)
-    {
-        SetAppQuestionHandler([this](const QString& t) {
-            asked.push_back(t.toStdString());
-            return answer;
-        });
-    }
-    ~Questions() { SetAppQuestionHandler({}); }
-};
 
 struct Launches {
     std::vector<std::string> telnet, browse;
@@ -125,7 +106,7 @@ TEST(MainWindow, DegradedWindowKeepsTheFullMenuAndDoesNotPoll)
     App();
     tqxtest::TempDir dir;
     UseAgent(tqxtest::FreeUdpPort());
-    Messages messages;
+    tqxtest::CMessageRecorder messages;
     CModuleDlg dlg(QString::fromStdString(WriteIni(dir, "User.ini", "[DeviceInfo]\nDeviceName=TQF-8828\n")));
     dlg.OnInitDialog();
     EXPECT_EQ(messages.texts, std::vector<std::string>{"Read User.ini Error !"});
@@ -258,16 +239,16 @@ TEST(MainWindow, ToolsAskFirstAndCancelSendsNothing)
     UseAgent(sim.port());
     CModuleDlg dlg{QString()};  // no poller: every request in the log comes from a tool
     Launches launches;
-    Messages messages;
+    tqxtest::CMessageRecorder messages;
     const std::string kSave = "1.3.6.1.4.1.32473.10.76.10.1.10.0";
     const std::string kReboot = "1.3.6.1.4.1.32473.10.76.10.1.9.0";
     {
-        Questions cancel(false);
+        messages.answer = false;
         dlg.OnTelnet();
         dlg.OnWeb();
         dlg.OnReboot();
         dlg.OnSaveConfig();
-        EXPECT_EQ(cancel.asked, (std::vector<std::string>{"Do you want to TELNET this device?",
+        EXPECT_EQ(messages.asked, (std::vector<std::string>{"Do you want to TELNET this device?",
                                                           "Do you want to access this device with browser?",
                                                           "Do you want to reboot the device?",
                                                           "Do you want to save the configuration?"}));
@@ -278,7 +259,7 @@ TEST(MainWindow, ToolsAskFirstAndCancelSendsNothing)
     EXPECT_TRUE(launches.browse.empty());
     EXPECT_TRUE(messages.texts.empty());
 
-    Questions ok(true);
+    messages.answer = true;
     dlg.OnTelnet();
     EXPECT_EQ(launches.telnet, std::vector<std::string>{"127.0.0.1"});
     dlg.OnWeb();

@@ -188,8 +188,9 @@ SimAgent::SimAgent(const std::string& model, const std::vector<std::string>& ext
     for (int attempt = 0; attempt < 5 && !m_ok; ++attempt) {
         m_process.stop();
         m_port = FreeUdpPort();
-        std::vector<std::string> argv = {BuiltProgram("sim/tqx-sim"), "--model", model, "--listen",
-                                         "udp:127.0.0.1:" + std::to_string(m_port)};
+        std::vector<std::string> argv = {BuiltProgram("sim/tqx-sim"), "--listen", "udp:127.0.0.1:" + std::to_string(m_port)};
+        if (!model.empty())
+            argv.insert(argv.end(), {"--model", model});
         argv.insert(argv.end(), extraArgs.begin(), extraArgs.end());
         m_ok = m_process.start(argv) && m_process.waitForOutput("listening on", std::chrono::seconds(15));
     }

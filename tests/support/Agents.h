@@ -59,7 +59,8 @@ private:
     bool m_eof = false;
 };
 
-// tqx-sim for one model on 127.0.0.1:port(). Extra arguments go on its command line.
+// tqx-sim for one model on 127.0.0.1:port() (no model: the data files of extraArgs alone). Extra
+// arguments go on its command line.
 class SimAgent {
 public:
     explicit SimAgent(const std::string& model = "TQX-8800", const std::vector<std::string>& extraArgs = {});

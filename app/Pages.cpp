@@ -1,0 +1,30 @@
+#include "app/Pages.h"
+
+#include "app/ModuleDlg.h"
+#include "pages/mib/ForwardingTableDlg.h"
+#include "pages/mib/InterfaceTableDlg.h"
+#include "pages/mib/IpTableDlg.h"
+#include "pages/mib/SystemInfoDlg.h"
+#include "pages/mib/TcpServiceDlg.h"
+#include "pages/mib/UdpServiceDlg.h"
+
+namespace {
+
+// Pages are built without a parent, as top-level windows: the main window hides while one runs.
+template <class Page>
+CModuleDlg::PageFactory Factory()
+{
+    return [](QWidget*) -> std::unique_ptr<QDialog> { return std::make_unique<Page>(nullptr); };
+}
+
+} // namespace
+
+void RegisterModulePages()
+{
+    CModuleDlg::RegisterPage(CModuleDlg::ID_INTERFACE_TABLE, Factory<CInterfaceTableDlg>());
+    CModuleDlg::RegisterPage(CModuleDlg::ID_IP_TABLE, Factory<CIpTableDlg>());
+    CModuleDlg::RegisterPage(CModuleDlg::ID_SYSTEM_INFO, Factory<CSystemInfoDlg>());
+    CModuleDlg::RegisterPage(CModuleDlg::ID_FORWARDING_TABLE, Factory<CForwardingTableDlg>());
+    CModuleDlg::RegisterPage(CModuleDlg::ID_TCP_SERVICE, Factory<CTcpServiceDlg>());
+    CModuleDlg::RegisterPage(CModuleDlg::ID_UDP_SERVICE, Factory<CUdpServiceDlg>());
+}

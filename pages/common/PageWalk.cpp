@@ -1,0 +1,244 @@
+#include "pages/common/PageWalk.h"
+
+#include "pages/common/ListCtrl.h"
+#include "snmp/CommonSnmp.h"
+
+#include <QLabel>
+#include <QMetaObject>
+#include <QPointer>
+#include <QWidget>
+
+#include <set>
+
+namespace {
+
+// The walks alive. A reply can arrive after its page has gone (a step still in flight when the
+// session gave up waiting); the callback finds its walk here, under the lock, or drops the reply.
+struct CLiveWalks {
+    std::mutex mutex;
+    std::set<const CPageWalk*> walks;
+};
+
+CLiveWalks& LiveWalks()
+{
+    static CLiveWalks live;
+    return live;
+}
+
+} // namespace
+
+int CWalkReply::Count() const
+{
+    return m_reply.getValuesCount();
+}
+
+QString CWalkReply::Value(int i) const
+{
+    int nType = 0;
+    QString text;
+    if (m_reply.getValue(i, nType, text) != 0)
+        return QString();
+    return text;
+}
+
+QByteArray CWalkReply::Bytes(int i) const
+{
+    QByteArray bytes;
+    if (m_reply.getValue(i, bytes) != 0)
+        return QByteArray();
+    return bytes;
+}
+
+QString CWalkReply::Suffix(int i) const
+{
+    if (i < 0 || i >= m_reply.getValuesCount())
+        return QString();
+    QString suffix;
+    m_session.GetSuffix(i, &m_reply, suffix);
+    return suffix;
+}
+
+CPageWalk::CPageWalk(QObject* pPage, CCommonSNMP& session) : m_pPage(pPage), m_session(session)
+{
+    std::lock_guard lock(LiveWalks().mutex);
+    LiveWalks().walks.insert(this);
+}
+
+CPageWalk::~CPageWalk()
+{
+    std::lock_guard lock(LiveWalks().mutex);
+    LiveWalks().walks.erase(this);
+}
+
+void CPageWalk::SetList(CListCtrl* pList, QLabel* pCount)
+{
+    m_pList = pList;
+    m_pCount = pCount;
+}
+
+void CPageWalk::SetRefresh(QWidget* pRefresh)
+{
+    m_pRefresh = pRefresh;
+}
+
+void CPageWalk::SetAcceptCount(int nCount)
+{
+    m_nAccept = std::max(0, nCount);
+}
+
+void CPageWalk::SetRenderer(Renderer renderer)
+{
+    m_renderer = std::move(renderer);
+}
+
+void CPageWalk::SetRowSink(RowSink sink)
+{
+    m_rowSink = std::move(sink);
+}
+
+void CPageWalk::SetEndSink(EndSink sink)
+{
+    m_endSink = std::move(sink);
+}
+
+bool CPageWalk::Start(const QStringList& oids, int nPduType, const QString& strCountZero)
+{
+    // A walk still running has a step in flight whose id the session still counts as its own;
+    // closing forgets it, so that the new walk cannot take that reply for its first row.
+    if (m_bRunning)
+        m_session.Close();
+    m_bRunning = true;
+    const unsigned nGeneration = ++m_nGeneration;
+    auto pRun = std::make_shared<CRun>();
+    pRun->nGeneration = nGeneration;
+    pRun->nAccept = m_nAccept;
+    pRun->bStepping = nPduType == kSnmpPduGetNext;
+    pRun->renderer = m_renderer;
+    {
+        std::lock_guard lock(m_runMutex);
+        m_pRun = std::move(pRun);
+    }
+
+    if (m_pList)
+        m_pList->DeleteAllItems();
+    if (m_pCount)
+        m_pCount->setText(strCountZero);
+    if (m_pRefresh)
+        m_pRefresh->setEnabled(false);
+
+    bool bStarted = m_session.Open(nPduType);
+    for (const QString& oid : oids)
+        bStarted = bStarted && m_session.AddOid(oid, kSnmpTypeNull, nullptr) == 0;
+    if (bStarted && m_session.StartWalk(&CPageWalk::RowCallback, this, 0) == 0)
+        return true;
+    m_session.SignalDone();
+    ApplyEnd(kSnmpFailed);
+    return false;
+}
+
+unsigned int CPageWalk::RowCallback(CSnmp* pReply, int nRequestId, void* pUser, int nError)
+{
+    std::unique_ptr<CSnmp> reply(nError == 0 ? pReply : nullptr);
+    std::lock_guard lock(LiveWalks().mutex);
+    auto* pWalk = static_cast<CPageWalk*>(pUser);
+    if (!LiveWalks().walks.count(pWalk))
+        return 0;
+    return pWalk->OnReply(std::move(reply), nRequestId, nError);
+}
+
+unsigned int CPageWalk::OnReply(std::unique_ptr<CSnmp> pReply, int nRequestId, int nError)
+{
+    if (!m_session.IsOwnRequest(nRequestId))
+        return 0;
+    std::shared_ptr<const CRun> pRun;
+    {
+        std::lock_guard lock(m_runMutex);
+        pRun = m_pRun;
+    }
+    if (!pRun) {
+        m_session.SignalDone();
+        return 0;
+    }
+    if (nError != 0 || !pReply) {
+        m_session.SignalDone();
+        PostEnd(pRun->nGeneration, nError != 0 ? nError : kSnmpFailed);
+        return 0;
+    }
+    if (pReply->getValuesCount() < pRun->nAccept) {
+        m_session.SignalDone();
+        PostEnd(pRun->nGeneration, 0);
+        return 0;
+    }
+
+    QStringList cells;
+    const CWalkReply reply(m_session, *pReply);
+    bool bShow = true;
+    if (pRun->renderer) {
+        bShow = pRun->renderer(reply, cells);
+    } else {
+        for (int i = 0; i < reply.Count(); ++i)
+            cells << reply.Value(i);
+    }
+    if (bShow)
+        PostRow(pRun->nGeneration, std::move(cells));
+
+    if (!pRun->bStepping) {
+        m_session.SignalDone();
+        PostEnd(pRun->nGeneration, 0);
+        return 1;
+    }
+    // A refused next step (the session is closing) has signalled the end itself.
+    if (m_session.StartWalk(&CPageWalk::RowCallback, this, 0) != 0)
+        PostEnd(pRun->nGeneration, kSnmpFailed);
+    return 1;
+}
+
+void CPageWalk::PostRow(unsigned nGeneration, QStringList cells)
+{
+    QMetaObject::invokeMethod(
+        m_pPage,
+        [this, nGeneration, cells = std::move(cells)] {
+            if (nGeneration == m_nGeneration)
+                ApplyRow(cells);
+        },
+        Qt::QueuedConnection);
+}
+
+void CPageWalk::PostEnd(unsigned nGeneration, int nError)
+{
+    QMetaObject::invokeMethod(
+        m_pPage,
+        [this, nGeneration, nError] {
+            if (nGeneration == m_nGeneration)
+                ApplyEnd(nError);
+        },
+        Qt::QueuedConnection);
+}
+
+void CPageWalk::ApplyRow(const QStringList& cells)
+{
+    if (m_rowSink) {
+        m_rowSink(cells);
+        return;
+    }
+    if (!m_pList)
+        return;
+    const int nRow = m_pList->GetItemCount();
+    for (int i = 0; i < cells.size(); ++i) {
+        if (i == 0)
+            m_pList->InsertItem(nRow, cells[0]);
+        else
+            m_pList->SetItemText(nRow, i, cells[i]);
+    }
+    if (m_pCount)
+        m_pCount->setText(QString::number(nRow + 1));
+}
+
+void CPageWalk::ApplyEnd(int nError)
+{
+    m_bRunning = false;
+    if (m_pRefresh)
+        m_pRefresh->setEnabled(true);
+    if (m_endSink)
+        m_endSink(nError);
+}

@@ -1,0 +1,69 @@
+// The main window's menu opens each view: the page runs modally with the main window hidden, shows
+// the agent's data, and the window comes back when it closes.
+#include "app/ModuleDlg.h"
+#include "app/Pages.h"
+#include "pages/common/PageDlg.h"
+
+#include "views_support.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+using namespace viewstest;
+using tqxtest::App;
+
+TEST(PageMenu, EachViewOpensFromTheMenuAndShowsTheDevice)
+{
+    App();
+    tqxtest::SimAgent sim("TQX-8800");
+    ASSERT_TRUE(sim.ok());
+    UseSim(sim.port());
+    RegisterModulePages();
+    CModuleDlg dlg{QString()};
+    dlg.OnInitDialog();
+    dlg.show();
+
+    const struct {
+        int command, page, probe;  // probe: a list (or, for System Information, the description)
+    } cases[] = {
+        {CModuleDlg::ID_INTERFACE_TABLE, 49, 1088}, {CModuleDlg::ID_IP_TABLE, 208, 208},
+        {CModuleDlg::ID_SYSTEM_INFO, 80, 1302},     {CModuleDlg::ID_FORWARDING_TABLE, 278, 1205},
+        {CModuleDlg::ID_TCP_SERVICE, 481, 234},     {CModuleDlg::ID_UDP_SERVICE, 482, 209},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.command);
+        const auto missing = CModuleDlg::PagesNotBuilt();
+        EXPECT_EQ(std::find(missing.begin(), missing.end(), c.command), missing.end());
+        QAction* pItem = dlg.FindCommand(c.command);
+        ASSERT_NE(pItem, nullptr);
+        int nTemplate = 0;
+        bool bData = false, bMainHidden = false;
+        // While the page runs modally, look at it until it has shown the device, then close it.
+        QTimer probe;
+        QObject::connect(&probe, &QTimer::timeout, [&] {
+            auto* pPage = qobject_cast<CPageDlg*>(QApplication::activeModalWidget());
+            if (!pPage)
+                return;
+            nTemplate = pPage->TemplateId();
+            bMainHidden = !dlg.isVisible();
+            if (auto* pList = FindControl<CListCtrl>(pPage, c.probe))
+                bData = pList->GetItemCount() > 0;
+            else
+                bData = !Text(*pPage, c.probe).empty();
+            if (bData || probe.property("ticks").toInt() > 300)
+                pPage->reject();
+            probe.setProperty("ticks", probe.property("ticks").toInt() + 1);
+        });
+        probe.start(20);
+        pItem->trigger();
+        probe.stop();
+        EXPECT_EQ(nTemplate, c.page);
+        EXPECT_TRUE(bData);
+        EXPECT_TRUE(bMainHidden);
+        EXPECT_TRUE(dlg.isVisible());
+    }
+    dlg.close();
+}

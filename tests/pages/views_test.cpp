@@ -1,0 +1,360 @@
+// The public MIB views against tqx-sim: every row shown is what the agent holds (compared with
+// net-snmp's own walk of the same columns), renderings, counts, Refresh, the forwarding filter, the
+// System Information write, a device that stops answering, and closing during a walk.
+#include "pages/mib/ForwardingTableDlg.h"
+#include "pages/mib/InterfaceTableDlg.h"
+#include "pages/mib/IpTableDlg.h"
+#include "pages/mib/SystemInfoDlg.h"
+#include "pages/mib/TcpServiceDlg.h"
+#include "pages/mib/UdpServiceDlg.h"
+#include "sim/SimControl.h"
+
+#include "MessageRecorder.h"
+#include "views_support.h"
+
+#include <QElapsedTimer>
+#include <QLineEdit>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+using namespace viewstest;
+using tqxtest::App;
+using tqxtest::WaitFor;
+
+namespace {
+
+std::string ControlPath(const char* name)
+{
+    return (std::filesystem::temp_directory_path() / (std::string("pages-") + name + "-" + std::to_string(::getpid())))
+        .string();
+}
+
+std::string LinkText(const std::string& status)
+{
+    return status == "1" ? "Connected" : status == "2" ? "UnConnected" : status == "3" ? "Test" : "Unknown";
+}
+
+// What the Interface Table must show for the agent: ifIndex, link status, speed in whole megabits.
+Rows ExpectedInterfaces(std::uint16_t port)
+{
+    Rows rows;
+    for (const auto& [index, v] : NetSnmpTable(port, {"1.3.6.1.2.1.2.2.1.1", "1.3.6.1.2.1.2.2.1.8", "1.3.6.1.2.1.2.2.1.5"}))
+        rows.push_back({v[0], LinkText(v[1]), std::to_string(std::stoull(v[2]) / 1000000) + "M"});
+    return rows;
+}
+
+} // namespace
+
+TEST(InterfaceTable, ShowsTheAgentsRowsOverV1AndV3)
+{
+    App();
+    for (const bool bV3 : {false, true}) {
+        SCOPED_TRACE(bV3 ? "SNMPv3" : "SNMPv1");
+        const std::string control = ControlPath("if");
+        tqxtest::SimAgent sim("TQX-8800", {"--control", control, kV3User[0], kV3User[1]});
+        ASSERT_TRUE(sim.ok());
+        // Edge renderings: ten million bits per second, an operating status outside 1..3.
+        ASSERT_TRUE(SimControl(control, "set 1.3.6.1.2.1.2.2.1.5.3 66 10000000", nullptr));
+        ASSERT_TRUE(SimControl(control, "set 1.3.6.1.2.1.2.2.1.8.4 2 7", nullptr));
+        UseSim(sim.port(), bV3);
+        const Rows expected = ExpectedInterfaces(sim.port());
+        ASSERT_GE(expected.size(), 24u);
+        EXPECT_EQ(expected[2][2], "10M");
+        EXPECT_EQ(expected[3][1], "Unknown");
+
+        tqxtest::TraceRecorder trace;
+        CInterfaceTableDlg page;
+        page.show();
+        EXPECT_EQ(page.windowTitle(), QStringLiteral("Interface Table"));
+        EXPECT_TRUE(WaitFor([&] { return ListRows(page, 1088) == expected && Enabled(page, 3); }, 20000))
+            << Describe(ListRows(page, 1088));
+        EXPECT_EQ(Text(page, 1095), std::to_string(expected.size()));
+
+        // Refresh reads again: the agent's change shows, nothing is doubled.
+        ASSERT_TRUE(SimControl(control, "set 1.3.6.1.2.1.2.2.1.8.4 2 1", nullptr));
+        FindControl<QAbstractButton>(&page, 3)->click();
+        EXPECT_FALSE(Enabled(page, 3));
+        EXPECT_TRUE(WaitFor([&] { return Enabled(page, 3); }, 20000));
+        const Rows again = ListRows(page, 1088);
+        ASSERT_EQ(again.size(), expected.size());
+        EXPECT_EQ(again[3][1], "Connected");
+        page.reject();
+        const auto lines = trace.lines();
+        EXPECT_NE(std::find(lines.begin(), lines.end(), "==================DestroyWindow==============="), lines.end());
+        EXPECT_NE(std::find(lines.begin(), lines.end(), "==================m_cCommonSNMP.Close==============="), lines.end());
+    }
+}
+
+TEST(TableViews, IpTcpAndUdpShowTheAgentsRows)
+{
+    App();
+    tqxtest::SimAgent sim("TQF-8828P");
+    ASSERT_TRUE(sim.ok());
+    UseSim(sim.port());
+    const char* const tcpStates[] = {"closed",   "listen",   "synSent",   "synReceived", "established", "finWait1", "finWait2",
+                                     "closeWait", "lastAck", "closing",   "timeWait",    "deleteTCB"};
+    const auto tcpState = [&](const std::string& v) {
+        const int n = std::atoi(v.c_str());
+        return n >= 2 && n <= 12 && std::to_string(n) == v ? std::string(tcpStates[n - 1]) : std::string("closed");
+    };
+
+    struct Case {
+        const char* name;
+        std::function<std::unique_ptr<CPageDlg>()> make;
+        int list, refresh, count;
+        std::vector<std::string> columns;
+        int stateColumn;  // rendered as a TCP state, -1 for none
+    };
+    const Case cases[] = {
+        {"IP", [] { return std::make_unique<CIpTableDlg>(); }, 208, 103, 209,
+         {"1.3.6.1.2.1.4.20.1.1", "1.3.6.1.2.1.4.20.1.3"}, -1},
+        {"TCP", [] { return std::make_unique<CTcpServiceDlg>(); }, 234, 241, 0,
+         {"1.3.6.1.2.1.6.13.1.3", "1.3.6.1.2.1.6.13.1.2", "1.3.6.1.2.1.6.13.1.4", "1.3.6.1.2.1.6.13.1.5",
+          "1.3.6.1.2.1.6.13.1.1"}, 4},
+        {"UDP", [] { return std::make_unique<CUdpServiceDlg>(); }, 209, 241, 0,
+         {"1.3.6.1.2.1.7.5.1.2", "1.3.6.1.2.1.7.5.1.1"}, -1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Rows expected;
+        for (auto [index, values] : NetSnmpTable(sim.port(), c.columns)) {
+            if (c.stateColumn >= 0)
+                values[c.stateColumn] = tcpState(values[c.stateColumn]);
+            expected.push_back(values);
+        }
+        ASSERT_FALSE(expected.empty());
+        std::unique_ptr<CPageDlg> page = c.make();
+        page->show();
+        EXPECT_TRUE(WaitFor([&] { return ListRows(*page, c.list) == expected && Enabled(*page, c.refresh); }, 20000))
+            << Describe(ListRows(*page, c.list));
+        if (c.count)
+            EXPECT_EQ(Text(*page, c.count), std::to_string(expected.size()));
+        page->reject();
+    }
+}
+
+TEST(TableViews, EmptyTablesGiveNoRowsACountOfZeroAndRefresh)
+{
+    App();
+    tqxtest::TempDir dir;
+    const auto data = dir.path() / "system-only.snmprec";
+    std::ofstream(data) << "1.3.6.1.2.1.1.1.0|4|bare agent\n1.3.6.1.2.1.1.5.0|4|bare\n";
+    tqxtest::SimAgent sim("", {"--data", data.string()});
+    ASSERT_TRUE(sim.ok());
+    UseSim(sim.port());
+    CInterfaceTableDlg interfaces;
+    interfaces.show();
+    CIpTableDlg ip;
+    ip.show();
+    CUdpServiceDlg udp;
+    udp.show();
+    CForwardingTableDlg fdb;
+    fdb.show();
+    WaitFor([] { return false; }, 300);
+    EXPECT_TRUE(WaitFor([&] { return Enabled(interfaces, 3) && Enabled(ip, 103) && Enabled(udp, 241) && Enabled(fdb, 20); }, 10000));
+    EXPECT_TRUE(ListRows(interfaces, 1088).empty());
+    EXPECT_EQ(Text(interfaces, 1095), "0");
+    EXPECT_TRUE(ListRows(ip, 208).empty());
+    EXPECT_EQ(Text(ip, 209), "0");
+    EXPECT_TRUE(ListRows(udp, 209).empty());
+    EXPECT_TRUE(ListRows(fdb, 1205).empty());
+    EXPECT_EQ(Text(fdb, 1220), " 0");
+    for (CPageDlg* p : std::initializer_list<CPageDlg*>{&interfaces, &ip, &udp, &fdb})
+        p->reject();
+}
+
+TEST(ForwardingTable, RowsFilterMacsAndAgeTime)
+{
+    App();
+    // Filtering databases 1 and 100, ports that share digits (1, 5, 15), one MAC in both databases.
+    tqxtest::TempDir dir;
+    const auto data = dir.path() / "fdb.snmprec";
+    {
+        std::ofstream out(data);
+        const struct {
+            const char* index;
+            int port, status;
+        } entries[] = {
+            {"1.0.28.240.18.52.86", 5, 3},    {"1.0.28.240.18.52.87", 15, 3}, {"1.0.28.240.18.52.88", 1, 3},
+            {"1.0.28.240.18.52.89", 5, 5},    {"1.0.1.2.3.4.5", 0, 4},         {"100.0.28.240.18.52.86", 5, 3},
+            {"100.170.187.204.221.238.255", 15, 2},
+        };
+        // Sorted by OID: all status values, then all ports.
+        for (const auto& e : entries)
+            out << "1.3.6.1.2.1.17.7.1.2.2.1.3." << e.index << "|2|" << e.status << "\n";
+        for (const auto& e : entries)
+            out << "1.3.6.1.2.1.17.7.1.2.2.1.2." << e.index << "|2|" << e.port << "\n";
+        out << "1.3.6.1.2.1.17.4.2.0|2|300\n";
+    }
+    tqxtest::SimAgent sim("", {"--data", data.string()});
+    ASSERT_TRUE(sim.ok());
+    UseSim(sim.port());
+
+    CForwardingTableDlg page;
+    page.show();
+    EXPECT_EQ(page.windowTitle(), QStringLiteral("Forwarding Table"));
+    // In index order: database 1, then database 100 with the same MAC as the first learned entry.
+    const Rows all = {
+        {"00-01-02-03-04-05", "Own", "0"},    {"00-1C-F0-12-34-56", "Learn", "5"}, {"00-1C-F0-12-34-57", "Learn", "15"},
+        {"00-1C-F0-12-34-58", "Learn", "1"},  {"00-1C-F0-12-34-59", "Static", "5"}, {"00-1C-F0-12-34-56", "Learn", "5"},
+        {"AA-BB-CC-DD-EE-FF", "Invalid", "15"},
+    };
+    EXPECT_TRUE(WaitFor([&] { return ListRows(page, 1205) == all && Enabled(page, 20); }, 20000))
+        << Describe(ListRows(page, 1205));
+    EXPECT_EQ(Text(page, 1220), "7");
+    EXPECT_EQ(Text(page, 1216), "300");
+
+    const struct {
+        const char* filter;
+        Rows rows;
+    } filters[] = {
+        {"5", {all[1], all[4], all[5]}},
+        {"1", {all[3]}},
+        {"15", {all[2], all[6]}},
+        {"05", {}},
+        {"7", {}},
+    };
+    for (const auto& f : filters) {
+        SCOPED_TRACE(f.filter);
+        FindControl<QLineEdit>(&page, 1213)->setText(QString::fromLatin1(f.filter));
+        FindControl<QAbstractButton>(&page, 20)->click();
+        EXPECT_TRUE(WaitFor([&] { return Enabled(page, 20); }, 20000));
+        EXPECT_EQ(ListRows(page, 1205), f.rows) << Describe(ListRows(page, 1205));
+        EXPECT_EQ(Text(page, 1220), f.rows.empty() ? " 0" : std::to_string(f.rows.size()));
+    }
+    page.reject();
+}
+
+TEST(SystemInformation, ReadsChecksAndWritesUtf8)
+{
+    App();
+    const std::string control = ControlPath("sys");
+    tqxtest::SimAgent sim("TQX-8848", {"--log-requests", "--control", control});
+    ASSERT_TRUE(sim.ok());
+    // Exactly ten hours of uptime, and a location already in UTF-8 on the device.
+    ASSERT_TRUE(SimControl(control, "set 1.3.6.1.2.1.1.6.0 4x 52c3a4756d652032", nullptr));
+    UseSim(sim.port());
+    tqxtest::CMessageRecorder messages;
+    tqxtest::TraceRecorder trace;
+
+    CSystemInfoDlg page;
+    page.show();
+    EXPECT_EQ(page.windowTitle(), QStringLiteral("System Information"));
+    auto* pName = FindControl<QLineEdit>(&page, 1310);
+    auto* pLocation = FindControl<QLineEdit>(&page, 1313);
+    ASSERT_TRUE(pName && pLocation);
+    EXPECT_TRUE(WaitFor([&] { return !Text(page, 1302).empty(); }, 10000));
+    EXPECT_EQ(Text(page, 1302), "TQX-8848 48-Port 10/100Mbps + 4 Gigabit Combo Managed Switch");
+    EXPECT_EQ(Text(page, 1303), "1.3.6.1.4.1.32473.10.76.8848");
+    EXPECT_NE(Text(page, 1304).find(" Hour "), std::string::npos);
+    EXPECT_EQ(pName->text(), QStringLiteral("TQX-8848"));
+    EXPECT_EQ(pLocation->text(), QString::fromUtf8("R\xc3\xa4ume 2"));
+    EXPECT_EQ(pName->maxLength(), 20);
+    EXPECT_EQ(FindControl<QLineEdit>(&page, 1312)->maxLength(), 32);
+    EXPECT_EQ(pLocation->maxLength(), 20);
+
+    // Refused names send nothing; with both invalid only the name is reported.
+    const struct {
+        const char* name;
+        const char* location;
+        std::vector<std::string> messages;
+    } refused[] = {
+        {"core.sw", "Rack 1", {"Invalid System Name."}},
+        {"core sw", "Rack#1", {"Invalid System Location."}},
+        {"a/b", "c:d", {"Invalid System Name."}},
+    };
+    sim.process().clearOutput();
+    for (const auto& r : refused) {
+        messages.clear();
+        pName->setText(QString::fromLatin1(r.name));
+        pLocation->setText(QString::fromLatin1(r.location));
+        FindControl<QAbstractButton>(&page, 1145)->click();
+        EXPECT_EQ(messages.texts, r.messages) << r.name;
+        EXPECT_TRUE(page.isVisible());
+        EXPECT_EQ(pName->text(), QString::fromLatin1(r.name));
+    }
+    WaitFor([] { return false; }, 200);
+    EXPECT_EQ(sim.process().output().find("pdu=SET"), std::string::npos) << sim.process().output();
+
+    // A valid name with blanks, underscores and non-ASCII letters arrives as UTF-8 and reads back.
+    messages.clear();
+    const QString name = QString::fromUtf8("B\xc3\xbcro S\xc3\xbc" "d_1");
+    const QString location = QString::fromUtf8("\xc3\x89tage (2)");
+    pName->setText(name);
+    pLocation->setText(location);
+    FindControl<QAbstractButton>(&page, 1145)->click();
+    EXPECT_TRUE(messages.texts.empty());
+    const std::string hex = tqxtest::ToolOutput(
+        QStringLiteral("snmpget"), {QStringLiteral("-v1"), QStringLiteral("-c"), QStringLiteral("public"), QStringLiteral("-Ox"),
+                                    QStringLiteral("-Oqv"), QStringLiteral("127.0.0.1:%1").arg(sim.port()),
+                                    QStringLiteral("1.3.6.1.2.1.1.5.0"), QStringLiteral("1.3.6.1.2.1.1.4.0")});
+    EXPECT_EQ(QByteArray::fromHex(QByteArray::fromStdString(hex).split('\n').value(0)), name.toUtf8()) << hex;
+    pName->clear();
+    pLocation->clear();
+    FindControl<QAbstractButton>(&page, 103)->click();
+    EXPECT_TRUE(WaitFor([&] { return pName->text() == name && pLocation->text() == location; }, 10000))
+        << pName->text().toStdString();
+    // One SET, of the name and the location: the contact is not written.
+    std::istringstream log(sim.process().output());
+    std::vector<std::string> sets;
+    for (std::string line; std::getline(log, line);)
+        if (line.find("pdu=SET") != std::string::npos)
+            sets.push_back(line.substr(line.find("oids=")));
+    EXPECT_EQ(sets, std::vector<std::string>{"oids=1.3.6.1.2.1.1.5.0,1.3.6.1.2.1.1.6.0"});
+
+    page.findChild<QAbstractButton*>(QStringLiteral("1146"))->click();
+    EXPECT_FALSE(page.isVisible());
+    const auto lines = trace.lines();
+    const auto at = [&](const char* text) { return std::find(lines.begin(), lines.end(), text) - lines.begin(); };
+    EXPECT_LT(at("==================DestroyWindow==============="), at("==================m_cCommonSNMP.Close==============="));
+    EXPECT_LT(at("==================m_cCommonSNMP.Close==============="), at("==================m_cCommonSNMPSet.Close==============="));
+    EXPECT_LT(at("==================m_cCommonSNMPSet.Close==============="), static_cast<long>(lines.size()));
+}
+
+TEST(TableViews, DeviceThatStopsAnsweringKeepsTheRowsReadSoFar)
+{
+    App();
+    const std::string control = ControlPath("stop");
+    tqxtest::SimAgent sim("TQX-8848", {"--control", control, "--delay", "20"});
+    ASSERT_TRUE(sim.ok());
+    UseSim(sim.port(), false, "500");
+    const Rows expected = ExpectedInterfaces(sim.port());
+    CInterfaceTableDlg page;
+    page.show();
+    ASSERT_TRUE(WaitFor([&] { return ListRows(page, 1088).size() >= 5; }, 20000));
+    ASSERT_TRUE(SimControl(control, "drop 1", nullptr));
+    EXPECT_TRUE(WaitFor([&] { return Enabled(page, 3); }, 10000));
+    const Rows shown = ListRows(page, 1088);
+    ASSERT_GE(shown.size(), 5u);
+    ASSERT_LT(shown.size(), expected.size());
+    EXPECT_EQ(shown, Rows(expected.begin(), expected.begin() + static_cast<long>(shown.size())));
+    EXPECT_EQ(Text(page, 1095), std::to_string(shown.size()));
+    WaitFor([] { return false; }, 700);
+    EXPECT_EQ(ListRows(page, 1088), shown);
+    page.reject();
+}
+
+TEST(TableViews, ClosingDuringAWalkReturnsWithinTheSessionBound)
+{
+    App();
+    for (const bool bV3 : {false, true}) {
+        SCOPED_TRACE(bV3 ? "SNMPv3" : "SNMPv1");
+        tqxtest::SimAgent sim("TQX-8848", {"--delay", "1500", kV3User[0], kV3User[1]});
+        ASSERT_TRUE(sim.ok());
+        UseSim(sim.port(), bV3, "3000");
+        auto page = std::make_unique<CTcpServiceDlg>();
+        page->show();
+        WaitFor([] { return false; }, 200);
+        ASSERT_FALSE(Enabled(*page, 241));
+        QElapsedTimer timer;
+        timer.start();
+        page->reject();
+        page.reset();
+        // The bound: the session's time-out plus 1000 ms, with room for a slow machine.
+        EXPECT_LT(timer.elapsed(), 3000 + 1000 + 2000);
+        WaitFor([] { return false; }, 300);
+    }
+}
