@@ -8,6 +8,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QDir>
 #include <QTimer>
 
 #include <gtest/gtest.h>
@@ -53,8 +54,12 @@ TEST(PageMenu, EachViewOpensFromTheMenuAndShowsTheDevice)
                 bData = pList->GetItemCount() > 0;
             else
                 bData = !Text(*pPage, c.probe).empty();
-            if (bData || probe.property("ticks").toInt() > 300)
+            if (bData || probe.property("ticks").toInt() > 300) {
+                // A picture of each page for whoever looks at the build's results.
+                QDir().mkpath(QStringLiteral(TQX_BINARY_DIR "/tests/pages/artefacts"));
+                pPage->grab().save(QStringLiteral(TQX_BINARY_DIR "/tests/pages/artefacts/page-%1.png").arg(nTemplate));
                 pPage->reject();
+            }
             probe.setProperty("ticks", probe.property("ticks").toInt() + 1);
         });
         probe.start(20);

@@ -358,3 +358,41 @@ TEST(TableViews, ClosingDuringAWalkReturnsWithinTheSessionBound)
         WaitFor([] { return false; }, 300);
     }
 }
+
+TEST(TableViews, RecordingOfAnotherAgentShowsThatAgentsRows)
+{
+    App();
+    // net-snmp's snmpd describes this machine's own interfaces and addresses; tqx-sim serves its
+    // recording, and the pages must show exactly what snmpd itself answers.
+    tqxtest::SnmpdAgent snmpd;
+    ASSERT_TRUE(snmpd.ok());
+    tqxtest::TempDir dir;
+    const auto recording = dir.path() / "snmpd.snmprec";
+    const std::string recorded = tqxtest::ToolOutput(
+        QStringLiteral("python3"),
+        {QStringLiteral(TQX_SOURCE_DIR "/tests/support/snmprec_record.py"), QStringLiteral("127.0.0.1:%1").arg(snmpd.port()),
+         QStringLiteral("public"), QString::fromStdString(recording.string()), QStringLiteral("1.3.6.1.2.1")},
+        120000);
+    ASSERT_TRUE(std::filesystem::exists(recording)) << recorded;
+    tqxtest::SimAgent sim("", {"--data", recording.string()});
+    ASSERT_TRUE(sim.ok());
+
+    const Rows interfaces = ExpectedInterfaces(snmpd.port());
+    ASSERT_FALSE(interfaces.empty());
+    Rows addresses;
+    for (const auto& [index, v] : NetSnmpTable(snmpd.port(), {"1.3.6.1.2.1.4.20.1.1", "1.3.6.1.2.1.4.20.1.3"}))
+        addresses.push_back(v);
+    ASSERT_FALSE(addresses.empty());
+
+    UseSim(sim.port());
+    CInterfaceTableDlg ifPage;
+    ifPage.show();
+    CIpTableDlg ipPage;
+    ipPage.show();
+    EXPECT_TRUE(WaitFor([&] { return ListRows(ifPage, 1088) == interfaces && Enabled(ifPage, 3); }, 20000))
+        << Describe(ListRows(ifPage, 1088)) << "snmpd:\n" << Describe(interfaces);
+    EXPECT_TRUE(WaitFor([&] { return ListRows(ipPage, 208) == addresses && Enabled(ipPage, 103); }, 20000))
+        << Describe(ListRows(ipPage, 208)) << "snmpd:\n" << Describe(addresses);
+    ifPage.reject();
+    ipPage.reject();
+}
