@@ -16,6 +16,8 @@ const Oid ifNumber = {1, 3, 6, 1, 2, 1, 2, 1, 0};
 const Oid ifEntry = {1, 3, 6, 1, 2, 1, 2, 2, 1};
 const Oid ifXEntry = {1, 3, 6, 1, 2, 1, 31, 1, 1, 1};
 const Oid agingTime = {1, 3, 6, 1, 2, 1, 17, 4, 2, 0};
+const Oid fdbEntry = {1, 3, 6, 1, 2, 1, 17, 7, 1, 2, 2, 1};
+const Oid fdbDynamicCount = {1, 3, 6, 1, 2, 1, 17, 7, 1, 2, 1, 1, 2};
 const Oid reboot = {1, 3, 6, 1, 4, 1, 32473, 10, 76, 10, 1, 9, 0};
 const Oid saveConfig = {1, 3, 6, 1, 4, 1, 32473, 10, 76, 10, 1, 10, 0};
 const Oid fanStatus = {1, 3, 6, 1, 4, 1, 32473, 10, 76, 10, 1, 15, 1, 0};
@@ -402,6 +404,52 @@ void CSimDevice::RecomputePort(Port& p)
     if (up)
         mode = p.linkMbps >= 1000 ? 2 : p.linkMbps >= 100 ? 3 : 5;
     PutInt(Append(oids::portEntry, {portOperMode}), p.index, mode);
+    FollowLinkInFdb(p, up);
+}
+
+void CSimDevice::FollowLinkInFdb(const Port& p, bool up)
+{
+    enum { fdbPort = 2, fdbStatus = 3, learned = 3 };
+    const Oid statusColumn = Append(oids::fdbEntry, {fdbStatus});
+    // The learned-row count of the filtering database a row (index fdb id, address) belongs to.
+    auto count = [&](const Oid& row, int delta) {
+        Oid o = oids::fdbDynamicCount;
+        o.push_back(row[statusColumn.size()]);
+        if (auto it = m_objects.find(o); it != m_objects.end() && it->second.number + delta >= 0)
+            it->second.number += delta;
+    };
+    if (up) {
+        auto flushed = m_flushedFdb.find(p.index);
+        if (flushed == m_flushedFdb.end())
+            return;
+        for (const auto& [oid, value] : flushed->second) {
+            m_objects[oid] = value;
+            if (OidHasPrefix(oid, statusColumn))
+                count(oid, 1);
+        }
+        m_flushedFdb.erase(flushed);
+        return;
+    }
+    std::vector<Oid> rows;
+    for (auto it = m_objects.lower_bound(statusColumn); it != m_objects.end() && OidHasPrefix(it->first, statusColumn);
+         ++it) {
+        if (it->second.tag != Tag::Integer || it->second.number != learned || it->first.size() <= statusColumn.size())
+            continue;
+        Oid portOid = it->first;
+        portOid[oids::fdbEntry.size()] = fdbPort;
+        if (GetInt(portOid).value_or(-1) == p.index)
+            rows.push_back(it->first);
+    }
+    for (const Oid& status : rows) {
+        Oid portOid = status;
+        portOid[oids::fdbEntry.size()] = fdbPort;
+        auto& keep = m_flushedFdb[p.index];
+        keep[status] = m_objects[status];
+        keep[portOid] = m_objects[portOid];
+        m_objects.erase(status);
+        m_objects.erase(portOid);
+        count(status, -1);
+    }
 }
 
 bool CSimDevice::ScheduledOff(const Port& p) const

@@ -20,7 +20,8 @@ enum class SetError { None, NotWritable, WrongType, WrongValue, WrongLength, NoC
 
 namespace oids {
 // Objects with behaviour behind them.
-extern const Oid sysUpTime, sysContact, sysName, sysLocation, ifNumber, ifEntry, ifXEntry, agingTime;
+extern const Oid sysUpTime, sysContact, sysName, sysLocation, ifNumber, ifEntry, ifXEntry, agingTime, fdbEntry,
+    fdbDynamicCount;
 extern const Oid reboot, saveConfig, fanStatus, portEntry, poeEntry, poeRemaining, poeDisplayMode, timeRangeEntry;
 } // namespace oids
 
@@ -85,6 +86,8 @@ private:
     bool IsWritable(const Oid& oid) const;
     Port* FindPort(int index);
     void RecomputePort(Port& port);
+    // A port without link forgets the addresses learned on it; they are learned again when it comes back.
+    void FollowLinkInFdb(const Port& port, bool up);
     // Works out the PoE figures of one port (all when null) and the remaining budget.
     void RecomputePoe(Port* only = nullptr);
     bool ScheduledOff(const Port& p) const;
@@ -111,6 +114,7 @@ private:
     std::mt19937_64 m_dynRandom;
     Clock::time_point m_nextDynamics{};
     Clock::time_point m_nextPoeCheck{};
+    std::map<int, ObjectMap> m_flushedFdb; // by port: forwarding rows taken out while it has no link
 };
 
 } // namespace tqxsim

@@ -80,6 +80,8 @@ const std::string kPoeStatus = "1.3.6.1.4.1.32473.10.75.6.22.1.1.13";
 const std::string kPoeRemaining = "1.3.6.1.4.1.32473.10.75.6.22.6.0";
 const std::string kReboot = "1.3.6.1.4.1.32473.10.76.10.1.9.0";
 const std::string kSave = "1.3.6.1.4.1.32473.10.76.10.1.10.0";
+const std::string kFdbPort = "1.3.6.1.2.1.17.7.1.2.2.1.2";
+const std::string kFdbCount = "1.3.6.1.2.1.17.7.1.2.1.1.2";
 
 std::string Program() { return tqxtest::BuiltProgram("sim/tqx-sim"); }
 
@@ -344,6 +346,14 @@ TEST(SimAgent, ControlChannelChangesTheNextWalk)
     const std::vector<Case> cases = {
         {"TQX-8800", "link 3 down", true, kIfOper + ".3", "INTEGER: 2"},
         {"TQX-8800", "link 4 up", true, kIfOper + ".4", "INTEGER: 1"},
+        // A port that loses its link forgets the addresses learned on it and learns them again when the
+        // link is back; static and own entries stay. Of fdb 1's 13 learned rows port 3 (down above) had
+        // one, port 5 two and port 2 one.
+        {"TQX-8800", "link 5 down", true, kFdbPort + ".1.0.0.94.0.83.19", ""},
+        {"TQX-8800", "link 5 down", true, kFdbCount + ".1", "Counter32: 10"},
+        {"TQX-8800", "link 2 down", true, kFdbPort + ".1.0.0.94.0.83.240", "INTEGER: 2"},
+        {"TQX-8800", "link 5 up", true, kFdbPort + ".1.0.0.94.0.83.20", "INTEGER: 5"},
+        {"TQX-8800", "link 2 up", true, kFdbCount + ".1", "Counter32: 12"},
         {"TQX-8800", "admin 4 down", true, kIfOper + ".4", "INTEGER: 2"},
         {"TQX-8800", "admin 4 down", true, "1.3.6.1.2.1.2.2.1.7.4", "INTEGER: 2"},
         {"TQX-8800", "speed 2 10", true, kIfSpeed + ".2", "Gauge32: 10000000"},
