@@ -104,15 +104,17 @@ void CPageWalk::SetEndSink(EndSink sink)
 bool CPageWalk::Start(const QStringList& oids, int nPduType, const QString& strCountZero)
 {
     // A walk still running has a step in flight whose id the session still counts as its own;
-    // closing forgets it, so that the new walk cannot take that reply for its first row.
-    if (m_bRunning)
+    // closing forgets it, so that the new walk cannot take that reply for a row and run a second
+    // chain of steps. (A single request left in flight only answers once: no need to wait for it.)
+    if (m_bRunning && m_bStepping)
         m_session.Close();
     m_bRunning = true;
+    m_bStepping = nPduType == kSnmpPduGetNext;
     const unsigned nGeneration = ++m_nGeneration;
     auto pRun = std::make_shared<CRun>();
     pRun->nGeneration = nGeneration;
     pRun->nAccept = m_nAccept;
-    pRun->bStepping = nPduType == kSnmpPduGetNext;
+    pRun->bStepping = m_bStepping;
     pRun->renderer = m_renderer;
     {
         std::lock_guard lock(m_runMutex);

@@ -75,7 +75,8 @@ public:
 
     // Starts reading: clears the list, sets the count label to strCountZero, disables Refresh, opens
     // the session for nPduType (1 GET-NEXT walks the columns; 0 GET reads once) with oids as objects
-    // to read, and sends the first request. A walk still running is closed first. False when the
+    // to read, and sends the first request. A table walk still running is closed first (waiting at
+    // most for its step in flight, within the session's bound). False when the
     // request could not be started; the walk has then ended (Refresh enabled, end sink called).
     bool Start(const QStringList& oids, int nPduType = 1, const QString& strCountZero = QStringLiteral("0"));
 
@@ -108,6 +109,7 @@ private:
     EndSink m_endSink;
     unsigned m_nGeneration = 0;  // page thread
     bool m_bRunning = false;     // page thread
+    bool m_bStepping = false;    // page thread: the running read walks a table
 
     std::mutex m_runMutex;  // m_pRun, read by the callback
     std::shared_ptr<const CRun> m_pRun;

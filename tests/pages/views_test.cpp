@@ -136,6 +136,74 @@ TEST(TableViews, IpTcpAndUdpShowTheAgentsRows)
     }
 }
 
+TEST(ViewRendering, ValuesAsThePagesShowThem)
+{
+    const struct {
+        QString (*render)(const QString&);
+        const char* in;
+        const char* out;
+    } cases[] = {
+        {&CInterfaceTableDlg::LinkStatusText, "1", "Connected"},
+        {&CInterfaceTableDlg::LinkStatusText, "2", "UnConnected"},
+        {&CInterfaceTableDlg::LinkStatusText, "3", "Test"},
+        {&CInterfaceTableDlg::LinkStatusText, "7", "Unknown"},
+        {&CInterfaceTableDlg::LinkStatusText, "", "Unknown"},
+        {&CInterfaceTableDlg::SpeedText, "10000000", "10M"},
+        {&CInterfaceTableDlg::SpeedText, "100000000", "100M"},
+        {&CInterfaceTableDlg::SpeedText, "999999", "0M"},
+        {&CInterfaceTableDlg::SpeedText, "4294967295", "4294M"},
+        {&CInterfaceTableDlg::SpeedText, "", "0M"},
+        {&CSystemInfoDlg::RuntimeText, "3600000", "10 Hour 0 Min"},
+        {&CSystemInfoDlg::RuntimeText, "1818000", "5 Hour 3 Min"},
+        {&CSystemInfoDlg::RuntimeText, "359999", "0 Hour 59 Min"},
+        {&CSystemInfoDlg::RuntimeText, "4294967295", "11930 Hour 27 Min"},
+        {&CSystemInfoDlg::RuntimeText, "", ""},
+        {&CTcpServiceDlg::StateText, "1", "closed"},
+        {&CTcpServiceDlg::StateText, "2", "listen"},
+        {&CTcpServiceDlg::StateText, "5", "established"},
+        {&CTcpServiceDlg::StateText, "11", "timeWait"},
+        {&CTcpServiceDlg::StateText, "12", "deleteTCB"},
+        {&CTcpServiceDlg::StateText, "13", "closed"},
+        {&CTcpServiceDlg::StateText, "05", "closed"},
+        {&CForwardingTableDlg::StatusText, "1", "Other"},
+        {&CForwardingTableDlg::StatusText, "3", "Learn"},
+        {&CForwardingTableDlg::StatusText, "4", "Own"},
+        {&CForwardingTableDlg::StatusText, "5", "Static"},
+        {&CForwardingTableDlg::StatusText, "6", "6"},
+        {&CForwardingTableDlg::StatusText, "", ""},
+        {&CForwardingTableDlg::MacFromIndex, ".100.0.28.240.18.52.86", "00-1C-F0-12-34-56"},
+        {&CForwardingTableDlg::MacFromIndex, "1.0.28.240.18.52.86", "00-1C-F0-12-34-56"},
+        {&CForwardingTableDlg::MacFromIndex, "", ""},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(c.render(QString::fromLatin1(c.in)).toStdString(), c.out) << c.in;
+}
+
+TEST(ForwardingTable, ShowsTheProfilesDatabases)
+{
+    App();
+    tqxtest::SimAgent sim("TQX-8816");
+    ASSERT_TRUE(sim.ok());
+    UseSim(sim.port());
+    const char* const names[] = {"Other", "Invalid", "Learn", "Own", "Static"};
+    Rows expected;
+    for (const auto& [index, v] : NetSnmpTable(sim.port(), {"1.3.6.1.2.1.17.7.1.2.2.1.3", "1.3.6.1.2.1.17.7.1.2.2.1.2"})) {
+        ASSERT_EQ(index.size(), 7u);
+        char mac[32];
+        std::snprintf(mac, sizeof mac, "%02X-%02X-%02X-%02X-%02X-%02X", index[1], index[2], index[3], index[4], index[5], index[6]);
+        const int status = std::atoi(v[0].c_str());
+        expected.push_back({mac, status >= 1 && status <= 5 ? names[status - 1] : v[0], v[1]});
+    }
+    ASSERT_GT(expected.size(), 5u);
+    CForwardingTableDlg page;
+    page.show();
+    EXPECT_TRUE(WaitFor([&] { return ListRows(page, 1205) == expected && Enabled(page, 20); }, 20000))
+        << Describe(ListRows(page, 1205));
+    EXPECT_EQ(Text(page, 1220), std::to_string(expected.size()));
+    EXPECT_EQ(Text(page, 1216), NetSnmpColumn(sim.port(), "1.3.6.1.2.1.17.4.2").begin()->second);
+    page.reject();
+}
+
 TEST(TableViews, EmptyTablesGiveNoRowsACountOfZeroAndRefresh)
 {
     App();
