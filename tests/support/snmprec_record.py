@@ -170,6 +170,8 @@ def main(argv):
         limit = float(os.environ.get("SNMPREC_RECORD_TIMEOUT", "300"))
     except ValueError:
         limit = 300.0
+    if not 0 < limit < 86400:
+        limit = 300.0
     # -On numeric OIDs, -Oe numbers for enumerations, -Ox octet strings in hex, no line breaks in them;
     # no MIB files, so no display hint changes how a value is printed.
     command = [snmpwalk, "-v2c", "-c", community, "-On", "-Oe", "-Ox", "--hexOutputLength=0",
@@ -196,7 +198,8 @@ def main(argv):
     if not objects:
         print("snmprec_record.py: %s holds no objects below %s; nothing written" % (agent, root), file=sys.stderr)
         return 1
-    lines = ["# recorded from %s below %s by snmprec_record.py" % (agent, root)]
+    shown = "".join(c if " " <= c <= "~" else "?" for c in agent)  # the comment stays one ASCII line
+    lines = ["# recorded from %s below %s by snmprec_record.py" % (shown, root)]
     for oid in sorted(objects, key=oid_key):
         tag, value = objects[oid]
         lines.append("%s|%s|%s" % (oid, tag, value))
@@ -207,6 +210,9 @@ def main(argv):
         fd, temp = tempfile.mkstemp(prefix=".snmprec-", dir=folder)
         with os.fdopen(fd, "w", encoding="ascii", newline="\n") as out:
             out.write("\n".join(lines) + "\n")
+        umask = os.umask(0)
+        os.umask(umask)
+        os.chmod(temp, 0o666 & ~umask)  # as an ordinary new file, not the temporary file's 0600
         os.replace(temp, outfile)
     except OSError as e:
         if temp and os.path.exists(temp):
