@@ -5,11 +5,11 @@
 #include "sim/Models.h"
 #include "sim/Snmprec.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <fstream>
 #include <iostream>
 #include <map>
-#include <algorithm>
 #include <sstream>
 #include <string>
 
