@@ -7,8 +7,11 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QHBoxLayout>
+#include <QLabel>
 #include <QPointer>
 #include <QPushButton>
+#include <QVBoxLayout>
 
 CPageDlg::CPageDlg(int nTemplate, QWidget* parent) : QDialog(parent), m_nTemplate(nTemplate)
 {
@@ -79,6 +82,21 @@ QAbstractButton* CPageDlg::MakeButton(int nId, const QString& text)
     auto* pButton = SetControlId(new QPushButton(text, this), nId);
     pButton->setAutoDefault(false);
     return pButton;
+}
+
+void CPageDlg::LayOutList(QWidget* pList, QWidget* pCount, std::initializer_list<QWidget*> buttons)
+{
+    auto* pLayout = new QVBoxLayout(this);
+    pLayout->addWidget(pList);
+    auto* pBottom = new QHBoxLayout;
+    if (pCount) {
+        pBottom->addWidget(new QLabel(QStringLiteral("Entries:"), this));
+        pBottom->addWidget(pCount);
+    }
+    pBottom->addStretch();
+    for (QWidget* pButton : buttons)
+        pBottom->addWidget(pButton);
+    pLayout->addLayout(pBottom);
 }
 
 void CPageDlg::showEvent(QShowEvent* pEvent)

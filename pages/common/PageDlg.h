@@ -15,6 +15,7 @@
 #include <QDialog>
 #include <QString>
 
+#include <initializer_list>
 #include <vector>
 
 class CCommonSNMP;
@@ -61,6 +62,10 @@ protected:
     // A push button with id nId and its text, connected to handler.
     template <class Handler>
     QAbstractButton* AddButton(int nId, const QString& text, Handler handler);
+
+    // The list pages' layout: the list fills the page; below it the entry count on the left
+    // ("Entries:" and pCount, when the page has a count) and the buttons on the right.
+    void LayOutList(QWidget* pList, QWidget* pCount, std::initializer_list<QWidget*> buttons);
 
     void showEvent(QShowEvent* pEvent) override;
     void hideEvent(QHideEvent* pEvent) override;

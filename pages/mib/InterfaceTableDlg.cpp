@@ -5,9 +5,7 @@
 #include "pages/mib/MibText.h"
 
 #include <QAbstractButton>
-#include <QHBoxLayout>
 #include <QLabel>
-#include <QVBoxLayout>
 
 namespace {
 const QStringList kColumns = {
@@ -26,15 +24,7 @@ CInterfaceTableDlg::CInterfaceTableDlg(QWidget* parent) : CPageDlg(IDD, parent)
     auto* pRefresh = AddButton(IDC_REFRESH, QStringLiteral("Refresh"), [this] { OnRefresh(); });
     auto* pClose = AddButton(IDCANCEL, QStringLiteral("Close"), [this] { reject(); });
 
-    auto* pLayout = new QVBoxLayout(this);
-    pLayout->addWidget(m_pList);
-    auto* pBottom = new QHBoxLayout;
-    pBottom->addWidget(new QLabel(QStringLiteral("Entries:"), this));
-    pBottom->addWidget(m_pCount);
-    pBottom->addStretch();
-    pBottom->addWidget(pRefresh);
-    pBottom->addWidget(pClose);
-    pLayout->addLayout(pBottom);
+    LayOutList(m_pList, m_pCount, {pRefresh, pClose});
     resize(420, 360);
 
     m_walk.SetList(m_pList, m_pCount);

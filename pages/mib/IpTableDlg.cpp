@@ -5,9 +5,7 @@
 #include "pages/common/ListCtrl.h"
 
 #include <QAbstractButton>
-#include <QHBoxLayout>
 #include <QLabel>
-#include <QVBoxLayout>
 
 namespace {
 const QStringList kColumns = {
@@ -25,15 +23,7 @@ CIpTableDlg::CIpTableDlg(QWidget* parent) : CPageDlg(IDD, parent)
     auto* pRefresh = AddButton(IDC_REFRESH, QStringLiteral("Refresh"), [this] { OnRefresh(); });
     auto* pClose = AddButton(IDCANCEL, QStringLiteral("Close"), [this] { accept(); });
 
-    auto* pLayout = new QVBoxLayout(this);
-    pLayout->addWidget(m_pList);
-    auto* pBottom = new QHBoxLayout;
-    pBottom->addWidget(new QLabel(QStringLiteral("Entries:"), this));
-    pBottom->addWidget(m_pCount);
-    pBottom->addStretch();
-    pBottom->addWidget(pRefresh);
-    pBottom->addWidget(pClose);
-    pLayout->addLayout(pBottom);
+    LayOutList(m_pList, m_pCount, {pRefresh, pClose});
     resize(360, 300);
 
     m_walk.SetList(m_pList, m_pCount);

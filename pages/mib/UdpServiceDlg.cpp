@@ -4,8 +4,6 @@
 #include "pages/common/ListCtrl.h"
 
 #include <QAbstractButton>
-#include <QHBoxLayout>
-#include <QVBoxLayout>
 
 namespace {
 const QStringList kColumns = {
@@ -23,13 +21,7 @@ CUdpServiceDlg::CUdpServiceDlg(QWidget* parent) : CPageDlg(IDD, parent)
     auto* pRefresh = AddButton(IDC_REFRESH, QStringLiteral("Refresh"), [this] { OnRefresh(); });
     auto* pClose = AddButton(IDCANCEL, QStringLiteral("Close"), [this] { reject(); });
 
-    auto* pLayout = new QVBoxLayout(this);
-    pLayout->addWidget(m_pList);
-    auto* pBottom = new QHBoxLayout;
-    pBottom->addStretch();
-    pBottom->addWidget(pRefresh);
-    pBottom->addWidget(pClose);
-    pLayout->addLayout(pBottom);
+    LayOutList(m_pList, nullptr, {pRefresh, pClose});
     resize(300, 300);
 
     m_walk.SetList(m_pList);
