@@ -1,0 +1,37 @@
+// Values from the device as the pages read them: UTF-8 name texts (read, written back, read
+// again), MAC addresses from table indexes, and the views' renderings of numbers and states.
+#include "pages/common/Format.h"
+#include "pages/mib/ForwardingTableDlg.h"
+#include "pages/mib/InterfaceTableDlg.h"
+#include "pages/mib/SystemInfoDlg.h"
+#include "pages/mib/TcpServiceDlg.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    const QByteArray bytes(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
+    const QString text = CUtf8Text::FromDevice(bytes);
+    if (text.size() > CUtf8Text::kMaxUnitsFromDevice)
+        std::abort();
+    const QByteArray back = CUtf8Text::ToDevice(text);
+    if (back.size() >= CUtf8Text::kBufferSize)
+        std::abort();
+    // What the writer produced reads back as the same text, as far as it fitted.
+    if (!text.startsWith(CUtf8Text::FromDevice(back)))
+        std::abort();
+
+    // Numbers, states and indexes arrive as the engine's text: one character per byte.
+    const QString value = QString::fromLatin1(bytes);
+    if (FormatMacFromOid(value).size() > 19 || CForwardingTableDlg::MacFromIndex(value).size() > 19)
+        std::abort();
+    if (!CInterfaceTableDlg::SpeedText(value).endsWith(QLatin1Char('M')))
+        std::abort();
+    CInterfaceTableDlg::LinkStatusText(value);
+    CSystemInfoDlg::RuntimeText(value);
+    CTcpServiceDlg::StateText(value);
+    CForwardingTableDlg::StatusText(value);
+    return 0;
+}
