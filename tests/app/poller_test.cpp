@@ -165,6 +165,21 @@ TEST(Poller, PoeModelFollowsDisplayMode)
     ASSERT_TRUE(WaitPolls(dlg, 1));
     EXPECT_TRUE(dlg.LedPoeMode());
     EXPECT_FALSE(dlg.IsPowMax());
+
+    // The power-budget warning: 7 W or less left turns it on, more turns it off again.
+    {
+        TraceRecorder trace;
+        const auto traced = [&](const char* text) {
+            const auto lines = trace.lines();
+            return std::find(lines.begin(), lines.end(), text) != lines.end();
+        };
+        ASSERT_TRUE(w.Control("set 1.3.6.1.4.1.32473.10.75.6.22.6.0 4 7.0"));
+        EXPECT_TRUE(WaitFor([&] { return dlg.IsPowMax(); }, 30000));
+        EXPECT_TRUE(traced("pThis->m_BIsPowMax = TRUE"));
+        ASSERT_TRUE(w.Control("set 1.3.6.1.4.1.32473.10.75.6.22.6.0 4 7.1"));
+        EXPECT_TRUE(WaitFor([&] { return !dlg.IsPowMax(); }, 30000));
+        EXPECT_TRUE(traced("pThis->m_BIsPowMax = FALSE"));
+    }
     const QImage linkMode = dlg.grab().toImage();
 
     // PoE display mode.
@@ -205,6 +220,32 @@ TEST(Poller, SlowPoeWalkMakesLaterCyclesSkip)
     ASSERT_TRUE(WaitFor([&] { return dlg.PollCount() > nBefore; }, 30000));
     EXPECT_FALSE(dlg.LedPoeMode());
     EXPECT_EQ(dlg.LedState(0), 1);
+    EXPECT_EQ(dlg.PortMedia(0), 2);
+}
+
+TEST(Poller, FourthCycleGoesAheadWhileAWalkStillRuns)
+{
+    SimWindow w("TQF-8828P", "poller-forced");
+    ASSERT_TRUE(w.sim.ok());
+    CModuleDlg& dlg = *w.dlg;
+    ASSERT_TRUE(w.Control("set 1.3.6.1.4.1.32473.10.75.6.22.8.0 2 2"));
+    ASSERT_TRUE(WaitFor([&] { return dlg.PortMedia(0) == 2; }, 30000));
+    // 700 ms an answer: each step of the walk over 24 PoE ports makes its 1000 ms, and the walk
+    // outlasts four cycles. Three cycles are skipped, then the fourth goes ahead although the walk
+    // still runs: the count starts again while the window never stopped being busy.
+    ASSERT_TRUE(w.Control("delay 700"));
+    ASSERT_TRUE(WaitFor([&] { return g_nWalkSkips.load() > 0; }, 30000));
+    bool bIdleBetween = false;
+    int nMaxSkips = 0;
+    EXPECT_TRUE(WaitFor([&] {
+        nMaxSkips = std::max(nMaxSkips, g_nWalkSkips.load());
+        bIdleBetween = bIdleBetween || !dlg.IsWalkBusy();
+        return nMaxSkips == 3 && g_nWalkSkips.load() == 0;
+    }, 30000)) << "skips seen: " << nMaxSkips;
+    EXPECT_FALSE(bIdleBetween);
+    // A prompt device again: the walks complete and are applied.
+    ASSERT_TRUE(w.Control("delay 0"));
+    ASSERT_TRUE(WaitPolls(dlg, 1));
     EXPECT_EQ(dlg.PortMedia(0), 2);
 }
 
