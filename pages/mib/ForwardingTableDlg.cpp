@@ -53,6 +53,8 @@ CForwardingTableDlg::CForwardingTableDlg(QWidget* parent) : CPageDlg(IDD, parent
     m_walk.SetList(m_pList, m_pCount);
     m_walk.SetRefresh(m_pRefresh);
     m_walk.SetAcceptCount(2);
+    m_ageRead.SetAcceptCount(1);
+    m_ageRead.SetRowSink([this](const QStringList& cells) { m_pAgeTime->setText(cells.value(0)); });
 }
 
 bool CForwardingTableDlg::OnInitDialog()
@@ -88,16 +90,9 @@ void CForwardingTableDlg::OnRefresh()
 
 void CForwardingTableDlg::GetAgeTime()
 {
-    if (!m_cCommonSNMPGetTime.Open(kSnmpPduGet))
-        return;
-    m_cCommonSNMPGetTime.AddOid(kAgingTime, kSnmpTypeNull, nullptr);
-    std::unique_ptr<CSnmp> pReply;
-    if (m_cCommonSNMPGetTime.Send(pReply, 0) != 0 || !pReply || pReply->getValuesCount() < 1)
-        return;
-    int nType = 0;
-    QString strValue;
-    pReply->getValue(0, nType, strValue);
-    m_pAgeTime->setText(strValue);
+    // One GET on the second session, beside the table walk; the page does not wait for it, so a
+    // slow or silent device never freezes the window. A failed read leaves the label as it is.
+    m_ageRead.Start({kAgingTime}, kSnmpPduGet);
 }
 
 QString CForwardingTableDlg::StatusText(const QString& strStatus)

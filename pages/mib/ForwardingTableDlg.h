@@ -40,6 +40,7 @@ private:
     CCommonSNMP m_cCommonSNMP;
     CCommonSNMP m_cCommonSNMPGetTime;
     CPageWalk m_walk{this, m_cCommonSNMP};
+    CPageWalk m_ageRead{this, m_cCommonSNMPGetTime};
     QLineEdit* m_pFilter;
     CListCtrl* m_pList;
     QLabel* m_pAgeTime;

@@ -405,6 +405,44 @@ TEST(TableViews, DeviceThatStopsAnsweringKeepsTheRowsReadSoFar)
     page.reject();
 }
 
+TEST(TableViews, SilentDeviceNeverFreezesAPage)
+{
+    App();
+    tqxtest::SimAgent sim("TQX-8800", {"--drop", "1"});
+    ASSERT_TRUE(sim.ok());
+    UseSim(sim.port(), false, "3000");
+    const struct {
+        std::function<std::unique_ptr<CPageDlg>()> make;
+        int refresh;
+    } pages[] = {
+        {[] { return std::make_unique<CInterfaceTableDlg>(); }, 3},
+        {[] { return std::make_unique<CIpTableDlg>(); }, 103},
+        {[] { return std::make_unique<CSystemInfoDlg>(); }, 0},
+        {[] { return std::make_unique<CForwardingTableDlg>(); }, 20},
+        {[] { return std::make_unique<CTcpServiceDlg>(); }, 241},
+        {[] { return std::make_unique<CUdpServiceDlg>(); }, 241},
+    };
+    std::vector<std::unique_ptr<CPageDlg>> open;
+    for (const auto& p : pages) {
+        QElapsedTimer timer;
+        timer.start();
+        open.push_back(p.make());
+        open.back()->show();
+        tqxtest::WaitFor([] { return false; }, 50);
+        // A read that blocked the window would take the whole 3000 ms time-out here.
+        EXPECT_LT(timer.elapsed(), 2000) << open.back()->windowTitle().toStdString();
+    }
+    // Every read times out: no rows, Refresh back, the fields as they were.
+    for (std::size_t i = 0; i < open.size(); ++i)
+        if (pages[i].refresh)
+            EXPECT_TRUE(WaitFor([&] { return Enabled(*open[i], pages[i].refresh); }, 10000)) << i;
+    EXPECT_TRUE(ListRows(*open[0], 1088).empty());
+    EXPECT_EQ(Text(*open[2], 1302), "");
+    EXPECT_EQ(Text(*open[3], 1216), "");
+    for (auto& p : open)
+        p->reject();
+}
+
 TEST(TableViews, ClosingDuringAWalkReturnsWithinTheSessionBound)
 {
     App();
