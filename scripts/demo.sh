@@ -1,21 +1,26 @@
 #!/usr/bin/env bash
 # Starts the simulated switch for one model on a free loopback port and opens TqxModule for it.
-#   scripts/demo.sh [--model NAME] [--v3]
+#   scripts/demo.sh [--model NAME] [--v3] [--page ID]
 # With a display the module opens a real window and the simulator stops when it is closed. Without
-# one the module runs on the offscreen platform, writes a picture of its window and ends by itself.
+# one the module runs on the offscreen platform, writes a picture of its window and ends by itself;
+# --page ID (a menu command, e.g. 32810 Forwarding Table) then also opens that page and writes its
+# picture.
 # TQX_BUILD_DIR=FOLDER uses an already configured build folder instead of build/release.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 
 model=TQX-8800
 v3=0
+page=""
 while (($#)); do
   case "$1" in
     --model) model=${2:?--model needs a name}; shift 2 ;;
     --model=*) model=${1#--model=}; shift ;;
     --v3) v3=1; shift ;;
-    -h|--help) sed -n '2,5p' "$0"; exit 0 ;;
-    *) echo "unknown option: $1 (--model NAME, --v3)" >&2; exit 2 ;;
+    --page) page=${2:?--page needs a menu command id}; shift 2 ;;
+    --page=*) page=${1#--page=}; shift ;;
+    -h|--help) sed -n '2,7p' "$0"; exit 0 ;;
+    *) echo "unknown option: $1 (--model NAME, --v3, --page ID)" >&2; exit 2 ;;
   esac
 done
 
@@ -97,11 +102,25 @@ if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
 else
   picture="$rel/run/$model.png"
   rm -f "$picture"
-  QT_QPA_PLATFORM=offscreen TQX_SNAPSHOT="$picture" ./TqxModule "${args[@]}"
+  page_env=()
+  if [ -n "$page" ]; then
+    page_picture="$rel/run/$model-page-$page.png"
+    rm -f "$page_picture"
+    page_env=(TQX_SNAPSHOT_PAGE="$page=$page_picture")
+  fi
+  env QT_QPA_PLATFORM=offscreen TQX_SNAPSHOT="$picture" "${page_env[@]}" ./TqxModule "${args[@]}"
   if [ -f "$picture" ]; then
     echo "no display: the module's window is in $picture"
   else
     echo "no display, and the module wrote no picture" >&2
     exit 1
+  fi
+  if [ -n "$page" ]; then
+    if [ -f "$page_picture" ]; then
+      echo "page $page is in $page_picture"
+    else
+      echo "page $page wrote no picture (is $page a page of this model's menu?)" >&2
+      exit 1
+    fi
   fi
 fi
