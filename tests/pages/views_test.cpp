@@ -210,7 +210,7 @@ TEST(TableViews, EmptyTablesGiveNoRowsACountOfZeroAndRefresh)
     tqxtest::TempDir dir;
     const auto data = dir.path() / "system-only.snmprec";
     std::ofstream(data) << "1.3.6.1.2.1.1.1.0|4|bare agent\n1.3.6.1.2.1.1.5.0|4|bare\n";
-    tqxtest::SimAgent sim("", {"--data", data.string()});
+    tqxtest::SimAgent sim("", {"--data", data.string(), "--log-requests"});
     ASSERT_TRUE(sim.ok());
     UseSim(sim.port());
     CInterfaceTableDlg interfaces;
@@ -230,6 +230,10 @@ TEST(TableViews, EmptyTablesGiveNoRowsACountOfZeroAndRefresh)
     EXPECT_TRUE(ListRows(udp, 209).empty());
     EXPECT_TRUE(ListRows(fdb, 1205).empty());
     EXPECT_EQ(Text(fdb, 1220), " 0");
+    // Each page did ask: the first step of every walk reached the agent.
+    for (const char* oids : {"oids=1.3.6.1.2.1.2.2.1.1,", "oids=1.3.6.1.2.1.4.20.1.1,", "oids=1.3.6.1.2.1.7.5.1.2,",
+                             "oids=1.3.6.1.2.1.17.7.1.2.2.1.3,"})
+        EXPECT_NE(sim.process().output().find(oids), std::string::npos) << oids;
     for (CPageDlg* p : std::initializer_list<CPageDlg*>{&interfaces, &ip, &udp, &fdb})
         p->reject();
 }
@@ -432,7 +436,11 @@ TEST(TableViews, SilentDeviceNeverFreezesAPage)
         // A read that blocked the window would take the whole 3000 ms time-out here.
         EXPECT_LT(timer.elapsed(), 2000) << open.back()->windowTitle().toStdString();
     }
-    // Every read times out: no rows, Refresh back, the fields as they were.
+    // Every read is under way (Refresh off), then times out: no rows, Refresh back, the fields as
+    // they were.
+    for (std::size_t i = 0; i < open.size(); ++i)
+        if (pages[i].refresh)
+            EXPECT_FALSE(Enabled(*open[i], pages[i].refresh)) << i;
     for (std::size_t i = 0; i < open.size(); ++i)
         if (pages[i].refresh)
             EXPECT_TRUE(WaitFor([&] { return Enabled(*open[i], pages[i].refresh); }, 10000)) << i;
