@@ -1,6 +1,9 @@
 #include "pages/common/ListCtrl.h"
 
+#include <QApplication>
+#include <QClipboard>
 #include <QHeaderView>
+#include <QKeyEvent>
 
 CListCtrl::CListCtrl(QWidget* parent) : QTreeWidget(parent)
 {
@@ -87,6 +90,29 @@ void CListCtrl::SelectRow(int nRow)
         setCurrentItem(pItem);
         pItem->setSelected(true);
     }
+}
+
+QString CListCtrl::SelectedRowText() const
+{
+    const QTreeWidgetItem* pItem = topLevelItem(GetSelectedRow());
+    if (!pItem)
+        return QString();
+    QStringList cells;
+    for (int i = 0; i < columnCount(); ++i)
+        cells << pItem->text(i).trimmed();
+    return cells.join(QLatin1Char('\t'));
+}
+
+void CListCtrl::keyPressEvent(QKeyEvent* pEvent)
+{
+    // Copy puts the selected row on the clipboard, so that an address can be taken elsewhere.
+    if (pEvent->matches(QKeySequence::Copy)) {
+        if (const QString text = SelectedRowText(); !text.isEmpty())
+            QApplication::clipboard()->setText(text);
+        pEvent->accept();
+        return;
+    }
+    QTreeWidget::keyPressEvent(pEvent);
 }
 
 int InsertColumnAuto(CListCtrl& list, int nCol, const QString& heading)

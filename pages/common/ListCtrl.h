@@ -37,6 +37,13 @@ public:
     int GetSelectedRow() const;
     void SelectRow(int nRow);
 
+    // The selected row's cells separated by tabs (what Ctrl+C puts on the clipboard), empty when no
+    // row is selected.
+    QString SelectedRowText() const;
+
+protected:
+    void keyPressEvent(QKeyEvent* pEvent) override;
+
 private:
     std::uint32_t m_style = 0;
 };

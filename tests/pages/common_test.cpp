@@ -9,7 +9,9 @@
 #include "MessageRecorder.h"
 #include "QtSupport.h"
 
+#include <QClipboard>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
 #include <QSizeGrip>
@@ -116,8 +118,13 @@ TEST(PageList, ColumnsAreHeadingWidePlus15AndFullRowSelect)
     EXPECT_FALSE(list.SetItemText(5, 0, QStringLiteral("no such row")));
     EXPECT_EQ(list.GetItemText(1, 1), QStringLiteral("b1"));
     EXPECT_EQ(list.GetSelectedRow(), -1);
+    EXPECT_EQ(list.SelectedRowText(), QString());
     list.SelectRow(1);
     EXPECT_EQ(list.GetSelectedRow(), 1);
+    // Ctrl+C copies the selected row's cells, tab-separated.
+    QKeyEvent copy(QEvent::KeyPress, Qt::Key_C, Qt::ControlModifier);
+    QApplication::sendEvent(&list, &copy);
+    EXPECT_EQ(QApplication::clipboard()->text(), QStringLiteral("b\tb1"));
     list.DeleteAllItems();
     EXPECT_EQ(list.GetItemCount(), 0);
     EXPECT_EQ(list.GetColumnCount(), 2);
