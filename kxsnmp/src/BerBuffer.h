@@ -41,15 +41,9 @@ public:
     std::uint8_t ReadHeader(int& nLength);
     // The tag byte at the cursor (code 15 when there is none).
     std::uint8_t PeekTag() const;
-    // The length of the element at the cursor, with ReadHeader's checks, without moving.
-    int PeekLength() const;
     // Value readers: skip the tag byte unchecked, then read the length and the content.
     std::uint32_t ReadInt32();
-    std::int64_t ReadInt64();
-    // Copies the content into pbyOut (at least 512 bytes) and returns its length.
-    int ReadByteString(std::uint8_t* pbyOut);
     QString ReadCommunity();
-    void ReadNull();
     // The dotted text of an OBJECT IDENTIFIER; code 4 when the tag is not 0x06.
     QString ReadOid();
 
@@ -57,5 +51,6 @@ public:
 
 private:
     int ReadLength();  // the length field at the cursor, advancing past it
+    void WriteOidText(const QString& strOid);  // WriteOid for texts that are not plain digits and dots
     void SkipTag();
 };

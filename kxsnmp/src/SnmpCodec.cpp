@@ -50,19 +50,44 @@ std::uint8_t ParseHeader(const std::uint8_t* pby, int nTotal, int& nPos, int& nL
     return byTag;
 }
 
-// Appends the decimal text of dw and a dot.
-char* AppendArc(char* p, std::uint32_t dw)
+// Appends dw in base 128, most significant group first, every byte but the last with bit 0x80.
+inline std::uint8_t* PutSubId(std::uint8_t* p, std::uint32_t dw)
 {
-    char digits[10];
-    int n = 0;
+    if (dw < 0x80) {
+        *p++ = static_cast<std::uint8_t>(dw);
+        return p;
+    }
+    int nShift = 7;
+    while (nShift < 28 && (dw >> (nShift + 7)) != 0)
+        nShift += 7;
+    for (; nShift > 0; nShift -= 7)
+        *p++ = static_cast<std::uint8_t>(0x80 | ((dw >> nShift) & 0x7F));
+    *p++ = static_cast<std::uint8_t>(dw & 0x7F);
+    return p;
+}
+
+// Number of decimal digits of dw.
+inline int DecimalDigits(std::uint32_t dw)
+{
+    int n = 1;
+    while (dw >= 10000) {
+        dw /= 10000;
+        n += 4;
+    }
+    if (dw >= 100)
+        n += dw >= 1000 ? 3 : 2;
+    else if (dw >= 10)
+        n += 1;
+    return n;
+}
+
+// Writes the nDigits decimal digits of dw ending just before pEnd.
+inline void PutDecimal(char16_t* pEnd, std::uint32_t dw)
+{
     do {
-        digits[n++] = static_cast<char>('0' + dw % 10);
+        *--pEnd = static_cast<char16_t>(u'0' + dw % 10);
         dw /= 10;
     } while (dw);
-    while (n)
-        *p++ = digits[--n];
-    *p++ = '.';
-    return p;
 }
 
 bool IsIntegerType(std::uint8_t byType)
@@ -159,6 +184,47 @@ void CBerBuffer::WriteNull()
 
 void CBerBuffer::WriteOid(const QString& strOid)
 {
+    // Sub-identifiers are built straight from the text. Pieces of plain digits (the usual form) are
+    // handled in one pass; any other character sends the whole text through WriteOidText, which
+    // reads each piece like atoi.
+    std::uint8_t content[KX_SNMP_MAX_ARCS * 5];
+    std::uint8_t* pContent = content;
+    const char16_t* p = reinterpret_cast<const char16_t*>(strOid.constData());
+    const char16_t* const pEnd = p + strOid.size();
+    std::uint32_t dwFirst = 0;
+    int nArcs = 0;
+    for (;;) {
+        if (nArcs == KX_SNMP_MAX_ARCS)
+            Raise(KX_E_OID_TOO_LONG);
+        std::uint32_t dw = 0;
+        for (; p < pEnd; ++p) {
+            const std::uint32_t dwDigit = static_cast<std::uint32_t>(*p) - u'0';
+            if (dwDigit > 9)
+                break;
+            dw = dw * 10u + dwDigit;
+        }
+        if (p < pEnd && *p != u'.') {
+            WriteOidText(strOid);
+            return;
+        }
+        if (nArcs == 0)
+            dwFirst = dw;
+        else if (nArcs == 1)
+            pContent = PutSubId(pContent, dwFirst * 40u + dw);
+        else
+            pContent = PutSubId(pContent, dw);
+        ++nArcs;
+        if (p == pEnd)
+            break;
+        ++p;
+    }
+    const int nContent = static_cast<int>(pContent - content);
+    WriteHeader(KX_ASN_OBJECT_ID, nContent);
+    PutBytes(content, nContent);
+}
+
+void CBerBuffer::WriteOidText(const QString& strOid)
+{
     // Each piece between dots is read like atoi: leading blanks, an optional sign, then digits up
     // to the first other character; an empty or non-numeric piece is 0. Values are taken modulo
     // 2^32, so "-1" is 4294967295.
@@ -186,23 +252,13 @@ void CBerBuffer::WriteOid(const QString& strOid)
     }
 
     std::uint8_t content[KX_SNMP_MAX_ARCS * 5];
-    int nContent = 0;
-    auto putSubId = [&](std::uint32_t dw) {
-        std::uint8_t groups[5];
-        int n = 0;
-        do {
-            groups[n++] = static_cast<std::uint8_t>(dw & 0x7F);
-            dw >>= 7;
-        } while (dw);
-        while (n > 1)
-            content[nContent++] = groups[--n] | 0x80;
-        content[nContent++] = groups[0];
-    };
+    std::uint8_t* pContent = content;
     if (nArcs >= 2) {
-        putSubId(arcs[0] * 40u + arcs[1]);
+        pContent = PutSubId(pContent, arcs[0] * 40u + arcs[1]);
         for (int i = 2; i < nArcs; ++i)
-            putSubId(arcs[i]);
+            pContent = PutSubId(pContent, arcs[i]);
     }
+    const int nContent = static_cast<int>(pContent - content);
     WriteHeader(KX_ASN_OBJECT_ID, nContent);
     PutBytes(content, nContent);
 }
@@ -217,14 +273,6 @@ std::uint8_t CBerBuffer::PeekTag() const
     if (m_nPos >= m_nTotal)
         Raise(KX_E_PACKET_OVERRUN);
     return m_data[m_nPos];
-}
-
-int CBerBuffer::PeekLength() const
-{
-    int nPos = m_nPos;
-    int nLength = 0;
-    ParseHeader(m_data, m_nTotal, nPos, nLength);
-    return nLength;
 }
 
 int CBerBuffer::ReadLength()
@@ -251,27 +299,6 @@ std::uint32_t CBerBuffer::ReadInt32()
     return dw;
 }
 
-std::int64_t CBerBuffer::ReadInt64()
-{
-    SkipTag();
-    const int n = ReadLength();
-    if (n > 8)
-        Raise(KX_E_VALUE_TOO_LONG);
-    std::uint64_t qw = (n > 0 && (m_data[m_nPos] & 0x80)) ? ~std::uint64_t(0) : 0u;
-    for (int i = 0; i < n; ++i)
-        qw = (qw << 8) | m_data[m_nPos++];
-    return static_cast<std::int64_t>(qw);
-}
-
-int CBerBuffer::ReadByteString(std::uint8_t* pbyOut)
-{
-    SkipTag();
-    const int n = ReadLength();
-    std::memcpy(pbyOut, m_data + m_nPos, static_cast<std::size_t>(n));
-    m_nPos += n;
-    return n;
-}
-
 QString CBerBuffer::ReadCommunity()
 {
     SkipTag();
@@ -279,14 +306,6 @@ QString CBerBuffer::ReadCommunity()
     const QString str = QString::fromLatin1(reinterpret_cast<const char*>(m_data + m_nPos), n);
     m_nPos += n;
     return str;
-}
-
-void CBerBuffer::ReadNull()
-{
-    SkipTag();
-    const int n = ReadLength();
-    if (n != 0)
-        Raise(KX_E_MALFORMED_NULL);
 }
 
 QString CBerBuffer::ReadOid()
@@ -297,11 +316,9 @@ QString CBerBuffer::ReadOid()
     const int nLength = ReadLength();
     const int nEnd = m_nPos + nLength;
 
-    // At most 64 arcs of at most 10 digits and a dot each.
-    char szText[KX_SNMP_MAX_ARCS * 11];
-    char* pText = szText;
+    // The arcs first, then the text in one piece of exactly the right size.
+    std::uint32_t arcs[KX_SNMP_MAX_ARCS];
     int nArcs = 0;
-    bool bFirst = true;
     while (m_nPos < nEnd) {
         std::uint32_t dw = 0;
         std::uint8_t by = 0;
@@ -312,28 +329,110 @@ QString CBerBuffer::ReadOid()
             by = m_data[m_nPos++];
             dw = (dw << 7) | (by & 0x7Fu);
         } while (by & 0x80);
-        if (bFirst) {
-            bFirst = false;
+        if (nArcs == 0) {
+            arcs[0] = dw / 40;
+            arcs[1] = dw % 40;
             nArcs = 2;
-            pText = AppendArc(pText, dw / 40);
-            pText = AppendArc(pText, dw % 40);
         } else {
-            if (++nArcs > KX_SNMP_MAX_ARCS)
+            if (nArcs == KX_SNMP_MAX_ARCS)
                 Raise(KX_E_OID_TOO_LONG);
-            pText = AppendArc(pText, dw);
+            arcs[nArcs++] = dw;
         }
     }
-    if (pText > szText)
-        --pText;  // the final dot
-    return QString::fromLatin1(szText, static_cast<qsizetype>(pText - szText));
+    if (nArcs == 0)
+        return QString::fromLatin1("", 0);  // empty, not null, like any decoded text
+
+    int nText = nArcs - 1;  // the dots
+    for (int i = 0; i < nArcs; ++i)
+        nText += DecimalDigits(arcs[i]);
+    QString strText(nText, Qt::Uninitialized);
+    char16_t* pText = reinterpret_cast<char16_t*>(strText.data());
+    for (int i = 0; i < nArcs; ++i) {
+        if (i > 0)
+            *pText++ = u'.';
+        const std::uint32_t dw = arcs[i];
+        if (dw < 10) {
+            *pText++ = static_cast<char16_t>(u'0' + dw);
+        } else {
+            pText += DecimalDigits(dw);
+            PutDecimal(pText, dw);
+        }
+    }
+    return strText;
 }
 
 // ---- CSnmpMsg codec ----
 
+namespace {
+// Bytes of a tag and a definite length below 65536.
+inline int HeaderSize(int nLength)
+{
+    return nLength < 0x80 ? 2 : nLength <= 0xFF ? 3 : 4;
+}
+
+inline std::uint8_t* PutHeader(std::uint8_t* p, std::uint8_t byTag, int nLength)
+{
+    *p++ = byTag;
+    if (nLength < 0x80) {
+        *p++ = static_cast<std::uint8_t>(nLength);
+    } else if (nLength <= 0xFF) {
+        *p++ = 0x81;
+        *p++ = static_cast<std::uint8_t>(nLength);
+    } else {
+        *p++ = 0x82;
+        *p++ = static_cast<std::uint8_t>(nLength >> 8);
+        *p++ = static_cast<std::uint8_t>(nLength);
+    }
+    return p;
+}
+
+// Content bytes of the minimal two's-complement form of a 32-bit value.
+inline int IntegerSize(std::uint32_t dwValue)
+{
+    int n = 4;
+    while (n > 1) {
+        const std::uint32_t dwTop9 = (dwValue >> (8 * n - 9)) & 0x1FF;
+        if (dwTop9 != 0 && dwTop9 != 0x1FF)
+            break;
+        --n;
+    }
+    return n;
+}
+
+inline std::uint8_t* PutInteger(std::uint8_t* p, std::uint32_t dwValue, std::uint8_t byTag)
+{
+    const int n = IntegerSize(dwValue);
+    *p++ = byTag;
+    *p++ = static_cast<std::uint8_t>(n);
+    for (int i = n - 1; i >= 0; --i)
+        *p++ = static_cast<std::uint8_t>(dwValue >> (8 * i));
+    return p;
+}
+
+// Room kept in front of a binding's name and value for its SEQUENCE header.
+constexpr int kBindingHeaderRoom = 4;
+
+// Appends a binding named strName (taken over) to the PDU's list, which grows in blocks of 10
+// like CSnmpPdu::AddOid's.
+CSnmpVarBind* AppendBinding(CSnmpPdu& pdu, QString& strName)
+{
+    auto& list = pdu.m_varBindList;
+    if (list.size() == list.capacity())
+        list.reserve(list.size() + 10);
+    list.push_back(std::make_unique<CSnmpVarBind>());
+    CSnmpVarBind* p = list.back().get();
+    p->m_strOid.swap(strName);
+    return p;
+}
+}  // namespace
+
 void CSnmpMsg::SnmpBuildVarOp(CSnmpVarBind* pVarBind, std::uint8_t* pbyOut, std::uint16_t& wPos)
 {
-    // The name and then the value are written into one buffer; the header goes in front.
+    // The name and then the value are written into one buffer after room for the SEQUENCE header,
+    // which then goes right in front of them. A binding fits only when its contents fit in 508
+    // bytes: with its 4-byte header that is the whole buffer.
     CBerBuffer value;
+    value.m_nPos = kBindingHeaderRoom;
     value.WriteOid(pVarBind->m_strOid);
 
     const std::uint8_t byType = pVarBind->m_byType;
@@ -351,19 +450,21 @@ void CSnmpMsg::SnmpBuildVarOp(CSnmpVarBind* pVarBind, std::uint8_t* pbyOut, std:
     } else if (byType == KX_ASN_NULL) {
         value.WriteNull();
     } else if (byType == KX_ASN_OBJECT_ID) {
-        value.WriteOid(pVarBind->GetOidText());
+        if (pVarBind->m_kind == CSnmpVarBind::Kind::Text)
+            value.WriteOid(*static_cast<const QString*>(pVarBind->m_pValue));
+        else
+            value.WriteOid(QString());
     } else {
         return;  // a type that is not sent (such as the MAC address type) is left out
     }
 
-    CBerBuffer header;
-    header.WriteHeader(KX_ASN_SEQUENCE, value.m_nPos);
-    const int nTotal = header.m_nPos + value.m_nPos;
+    const int nContent = value.m_nPos - kBindingHeaderRoom;
+    const int nTotal = HeaderSize(nContent) + nContent;
     if (nTotal > KX_SNMP_PACKET_SIZE - wPos)
         Raise(KX_E_ENCODE_OVERFLOW);
-    std::uint8_t* p = pbyOut + wPos;
-    std::memcpy(p, header.m_data, static_cast<std::size_t>(header.m_nPos));
-    std::memcpy(p + header.m_nPos, value.m_data, static_cast<std::size_t>(value.m_nPos));
+    std::uint8_t* pStart = value.m_data + value.m_nPos - nTotal;
+    PutHeader(pStart, KX_ASN_SEQUENCE, nContent);
+    std::memcpy(pbyOut + wPos, pStart, static_cast<std::size_t>(nTotal));
     wPos = static_cast<std::uint16_t>(wPos + nTotal);
 }
 
@@ -378,35 +479,40 @@ void CSnmpMsg::SnmpEncode()
     for (const auto& pVarBind : m_pPdu->m_varBindList)
         SnmpBuildVarOp(pVarBind.get(), bindings, wBindings);
 
-    CBerBuffer bindingsHeader, errorIndex, errorStatus, requestId, pduHeader, community, version, message;
-    bindingsHeader.WriteHeader(KX_ASN_SEQUENCE, wBindings);
-    errorIndex.WriteInteger(m_pPdu->m_dwErrorIndex, KX_ASN_INTEGER);
-    errorStatus.WriteInteger(m_pPdu->m_dwErrorStatus, KX_ASN_INTEGER);
-    requestId.WriteInteger(m_pPdu->m_dwRequestId, KX_ASN_INTEGER);
-    const int nPdu = requestId.m_nPos + errorStatus.m_nPos + errorIndex.m_nPos + bindingsHeader.m_nPos + wBindings;
+    // The size of every part first, so that nothing is written unless the whole message fits.
+    const std::uint32_t dwRequestId = m_pPdu->m_dwRequestId;
+    const std::uint32_t dwErrorStatus = m_pPdu->m_dwErrorStatus;
+    const std::uint32_t dwErrorIndex = m_pPdu->m_dwErrorIndex;
+    const int nPdu = 2 + IntegerSize(dwRequestId) + 2 + IntegerSize(dwErrorStatus) + 2 + IntegerSize(dwErrorIndex) +
+                     HeaderSize(wBindings) + wBindings;
     if (nPdu > KX_SNMP_PACKET_SIZE)
         Raise(KX_E_ENCODE_OVERFLOW);
-    pduHeader.WriteHeader(static_cast<std::uint8_t>(m_wPduType & 0xFF), nPdu);
-    const QByteArray communityBytes = m_strCommunity.toLatin1();
-    if (communityBytes.size() > KX_SNMP_PACKET_SIZE)
+    const qsizetype nCommunity = m_strCommunity.size();
+    if (nCommunity > KX_SNMP_PACKET_SIZE)
         Raise(KX_E_ENCODE_OVERFLOW);
-    community.WriteByteString(KX_ASN_OCTET_STRING, reinterpret_cast<const std::uint8_t*>(communityBytes.constData()),
-                              static_cast<int>(communityBytes.size()));
-    version.WriteInteger(0, KX_ASN_INTEGER);
-    const int nBody = version.m_nPos + community.m_nPos + pduHeader.m_nPos + nPdu;
+    const int nBody = 3 + HeaderSize(static_cast<int>(nCommunity)) + static_cast<int>(nCommunity) + HeaderSize(nPdu) + nPdu;
     if (nBody > KX_SNMP_PACKET_SIZE)
         Raise(KX_E_ENCODE_OVERFLOW);
-    message.WriteHeader(KX_ASN_SEQUENCE, nBody);
-    const int nTotal = message.m_nPos + nBody;
+    const int nTotal = HeaderSize(nBody) + nBody;
     if (nTotal > KX_SNMP_PACKET_SIZE)
         Raise(KX_E_ENCODE_OVERFLOW);
 
-    std::uint8_t* p = m_byPacket;
-    for (const CBerBuffer* pPart : {&message, &version, &community, &pduHeader, &requestId, &errorStatus, &errorIndex,
-                                    &bindingsHeader}) {
-        std::memcpy(p, pPart->m_data, static_cast<std::size_t>(pPart->m_nPos));
-        p += pPart->m_nPos;
+    // Wire order: message header, version, community, PDU header, request-id, error-status,
+    // error-index, bindings header, bindings.
+    std::uint8_t* p = PutHeader(m_byPacket, KX_ASN_SEQUENCE, nBody);
+    p = PutInteger(p, 0, KX_ASN_INTEGER);
+    p = PutHeader(p, KX_ASN_OCTET_STRING, static_cast<int>(nCommunity));
+    // Latin-1, one byte per character; characters outside it become '?'.
+    const QChar* pChar = m_strCommunity.constData();
+    for (qsizetype i = 0; i < nCommunity; ++i) {
+        const char16_t ch = pChar[i].unicode();
+        *p++ = ch > 0xFF ? std::uint8_t('?') : static_cast<std::uint8_t>(ch);
     }
+    p = PutHeader(p, static_cast<std::uint8_t>(m_wPduType & 0xFF), nPdu);
+    p = PutInteger(p, dwRequestId, KX_ASN_INTEGER);
+    p = PutInteger(p, dwErrorStatus, KX_ASN_INTEGER);
+    p = PutInteger(p, dwErrorIndex, KX_ASN_INTEGER);
+    p = PutHeader(p, KX_ASN_SEQUENCE, wBindings);
     std::memcpy(p, bindings, wBindings);
     m_nPacketLength = nTotal;
 }
@@ -432,26 +538,40 @@ void CSnmpMsg::SnmpDecode()
     if (in.ReadHeader(nLength) != KX_ASN_SEQUENCE)
         Raise(KX_E_PDU_TYPE);
 
-    std::uint8_t bytes[KX_SNMP_PACKET_SIZE];
+    CSnmpPdu& pdu = *m_pPdu;
     while (in.m_nPos < in.m_nTotal) {
         if (in.ReadHeader(nLength) != KX_ASN_SEQUENCE)
             Raise(KX_E_VARBIND);
-        const QString strName = in.ReadOid();
-        const std::uint8_t byTag = in.PeekTag();
-        const int nValueLength = in.PeekLength();
+        QString strName = in.ReadOid();
+        // The value's tag and length are checked before its type: a bad header of a value of any
+        // type raises 5, 6, 7 or 15.
+        const int nValueStart = in.m_nPos;
+        int n = 0;
+        const std::uint8_t byTag = in.ReadHeader(n);
+        const std::uint8_t* pContent = in.m_data + in.m_nPos;
         if (IsIntegerType(byTag)) {
-            if (nValueLength <= 4)
-                m_pPdu->AddOid(strName, in.ReadInt32(), byTag);
+            if (n > 8)
+                Raise(KX_E_VALUE_TOO_LONG);
+            std::uint64_t qw = (n > 0 && (pContent[0] & 0x80)) ? ~std::uint64_t(0) : 0u;
+            for (int i = 0; i < n; ++i)
+                qw = (qw << 8) | pContent[i];
+            in.m_nPos += n;
+            CSnmpVarBind* pVarBind = AppendBinding(pdu, strName);
+            if (n <= 4)
+                pVarBind->SetValue(static_cast<std::uint32_t>(qw), byTag);
             else
-                m_pPdu->AddOid(strName, in.ReadInt64(), byTag);
+                pVarBind->SetValue(static_cast<std::int64_t>(qw), byTag);
         } else if (IsBlockType(byTag)) {
-            const int n = in.ReadByteString(bytes);
-            m_pPdu->AddOid(strName, bytes, n, byTag);
+            in.m_nPos += n;
+            AppendBinding(pdu, strName)->SetValue(pContent, n, byTag);
         } else if (byTag == KX_ASN_NULL) {
-            in.ReadNull();
-            m_pPdu->AddOid(strName);
+            if (n != 0)
+                Raise(KX_E_MALFORMED_NULL);
+            AppendBinding(pdu, strName);
         } else if (byTag == KX_ASN_OBJECT_ID) {
-            m_pPdu->AddOid(strName, in.ReadOid(), KX_ASN_OBJECT_ID);
+            in.m_nPos = nValueStart;
+            QString strValue = in.ReadOid();
+            AppendBinding(pdu, strName)->SetValue(strValue, KX_ASN_OBJECT_ID);
         } else {
             Raise(KX_E_UNEXPECTED_TYPE);
         }

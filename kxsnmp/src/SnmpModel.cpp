@@ -6,6 +6,25 @@
 
 #include <algorithm>
 #include <cstring>
+#include <new>
+
+// Freed bindings on the reuse list are poisoned under AddressSanitizer, so a use after free is
+// still reported.
+#if defined(__SANITIZE_ADDRESS__)
+#define KX_WITH_ASAN 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define KX_WITH_ASAN 1
+#endif
+#endif
+#ifdef KX_WITH_ASAN
+#include <sanitizer/asan_interface.h>
+#define KX_POISON(p, n) ASAN_POISON_MEMORY_REGION(p, n)
+#define KX_UNPOISON(p, n) ASAN_UNPOISON_MEMORY_REGION(p, n)
+#else
+#define KX_POISON(p, n) ((void)(p), (void)(n))
+#define KX_UNPOISON(p, n) ((void)(p), (void)(n))
+#endif
 
 KX_IMPLEMENT_SERIAL(CSnmpVarBind, kxsnmp::CObject::classCObject, 1)
 KX_IMPLEMENT_SERIAL(CSnmpPdu, kxsnmp::CObject::classCObject, 1)
@@ -27,6 +46,79 @@ bool IsBlockType(std::uint8_t byType)
 
 // ---- CSnmpVarBind ----
 
+namespace {
+// Per-thread list of freed bindings. The state is trivially destructible, so it can be used
+// while the thread's other objects are destroyed; PoolCloser frees the list when the thread ends
+// and closes the pool, after which bindings come from and go straight back to the heap.
+struct FreeBinding
+{
+    FreeBinding* pNext;
+};
+
+struct BindingPool
+{
+    FreeBinding* pHead;
+    int nCount;
+    bool bArmed;   // the closer has been set up on this thread
+    bool bClosed;  // the thread is ending
+};
+
+constexpr int kMaxPooledBindings = 256;
+
+thread_local BindingPool t_pool{nullptr, 0, false, false};
+
+struct PoolCloser
+{
+    bool bActive = false;
+    ~PoolCloser()
+    {
+        t_pool.bClosed = true;
+        while (t_pool.pHead) {
+            FreeBinding* p = t_pool.pHead;
+            KX_UNPOISON(p, sizeof(CSnmpVarBind));
+            t_pool.pHead = p->pNext;
+            ::operator delete(p);
+        }
+        t_pool.nCount = 0;
+    }
+};
+
+thread_local PoolCloser t_closer;
+}  // namespace
+
+void* CSnmpVarBind::operator new(std::size_t nSize)
+{
+    BindingPool& pool = t_pool;
+    if (nSize == sizeof(CSnmpVarBind) && pool.pHead) {
+        FreeBinding* p = pool.pHead;
+        KX_UNPOISON(p, sizeof(CSnmpVarBind));
+        pool.pHead = p->pNext;
+        --pool.nCount;
+        return p;
+    }
+    return ::operator new(nSize);
+}
+
+void CSnmpVarBind::operator delete(void* p, std::size_t nSize) noexcept
+{
+    if (!p)
+        return;
+    BindingPool& pool = t_pool;
+    if (nSize != sizeof(CSnmpVarBind) || pool.bClosed || pool.nCount >= kMaxPooledBindings) {
+        ::operator delete(p);
+        return;
+    }
+    if (!pool.bArmed) {
+        pool.bArmed = true;
+        t_closer.bActive = true;  // registers the closer for this thread
+    }
+    auto* pFree = static_cast<FreeBinding*>(p);
+    pFree->pNext = pool.pHead;
+    pool.pHead = pFree;
+    ++pool.nCount;
+    KX_POISON(p, sizeof(CSnmpVarBind));
+}
+
 CSnmpVarBind::CSnmpVarBind() = default;
 CSnmpVarBind::CSnmpVarBind(const QString& strOid) : m_strOid(strOid) {}
 CSnmpVarBind::~CSnmpVarBind() { FreeValue(); }
@@ -36,7 +128,7 @@ void CSnmpVarBind::FreeValue()
     if (m_kind == Kind::Block && m_pValue != m_inline)
         delete[] static_cast<std::uint8_t*>(m_pValue);
     else if (m_kind == Kind::Text)
-        delete static_cast<QString*>(m_pValue);
+        static_cast<QString*>(m_pValue)->~QString();
     m_pValue = nullptr;
     m_kind = Kind::None;
     m_nBlockSize = 0;
@@ -55,6 +147,14 @@ void CSnmpVarBind::SetBlock(const void* pData, int nLength, int nSize)
     m_pValue = pBlock;
     m_kind = Kind::Block;
     m_nBlockSize = nSize;
+}
+
+void CSnmpVarBind::SetText(const QString& strText)
+{
+    static_assert(sizeof(QString) <= kInlineSize && alignof(QString) <= 8, "the text lives in m_inline");
+    FreeValue();
+    m_pValue = new (m_inline) QString(strText);
+    m_kind = Kind::Text;
 }
 
 void CSnmpVarBind::SetValue(std::uint32_t dwValue, std::uint8_t byType)
@@ -90,9 +190,7 @@ void CSnmpVarBind::SetValue(const QString& strValue, std::uint8_t byType)
         const QByteArray bytes = strValue.toUtf8();
         SetValue(reinterpret_cast<const std::uint8_t*>(bytes.constData()), static_cast<int>(bytes.size()), byType);
     } else if (byType == KX_ASN_OBJECT_ID) {
-        FreeValue();
-        m_pValue = new QString(strValue);
-        m_kind = Kind::Text;
+        SetText(strValue);
         m_wLength = static_cast<std::uint16_t>(std::min<qsizetype>(strValue.size(), 0xFFFF));
     }
 }
@@ -182,8 +280,7 @@ void CSnmpVarBind::Serialize(kxsnmp::CArchive& ar)
         ar.ReadString(strText);
         if (!ar.IsOk())
             return;
-        m_pValue = new QString(strText);
-        m_kind = Kind::Text;
+        SetText(strText);
     }
 }
 

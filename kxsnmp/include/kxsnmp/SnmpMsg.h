@@ -11,6 +11,7 @@
 #include <QPointer>
 #include <QString>
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <vector>
@@ -50,6 +51,13 @@ public:
     void Release();
     static void Release(CSnmpVarBind* p);
 
+    // Bindings come and go by the dozen with every message: freed ones are kept on a short list
+    // of the freeing thread and reused by the next ones created on it.
+    static void* operator new(std::size_t nSize);
+    static void operator delete(void* p, std::size_t nSize) noexcept;
+    static void* operator new(std::size_t, void* pPlace) noexcept { return pPlace; }
+    static void operator delete(void*, void*) noexcept {}
+
     // Reading the value. Each returns a zero/empty result when the binding has no value of that form.
     bool HasValue() const { return m_pValue != nullptr; }
     // The integer value: an 8-byte value as stored; a 4-byte value sign-extended for INTEGER and
@@ -71,8 +79,10 @@ private:
     enum class Kind : std::uint8_t { None, Block, Text };
     void FreeValue();
     void SetBlock(const void* pData, int nLength, int nSize);
+    void SetText(const QString& strText);
 
-    // Blocks up to this size live inside the binding instead of on the heap.
+    // Blocks up to this size, and the text of an OBJECT IDENTIFIER value, live inside the binding
+    // instead of on the heap.
     static constexpr int kInlineSize = 40;
 
     Kind m_kind = Kind::None;
