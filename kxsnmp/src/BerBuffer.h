@@ -9,6 +9,14 @@
 
 #include <cstdint>
 
+// The library's per-thread state (reuse lists, OID cache) is a few pointers: it is reached with
+// the initial-exec model, one load instead of a call per access.
+#if defined(__GNUC__) || defined(__clang__)
+#define KX_FAST_TLS __attribute__((tls_model("initial-exec")))
+#else
+#define KX_FAST_TLS
+#endif
+
 class CBerBuffer
 {
 public:
@@ -51,6 +59,7 @@ public:
 
 private:
     int ReadLength();  // the length field at the cursor, advancing past it
-    void WriteOidText(const QString& strOid);  // WriteOid for texts that are not plain digits and dots
+    // The dotted text of nArcs (at least one) arcs.
+    static QString OidText(const std::uint32_t* arcs, int nArcs);
     void SkipTag();
 };

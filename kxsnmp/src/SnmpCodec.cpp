@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <memory>
 
 namespace {
 [[noreturn]] void Raise(std::uint16_t wCode)
@@ -88,6 +89,206 @@ inline void PutDecimal(char16_t* pEnd, std::uint32_t dw)
         *--pEnd = static_cast<char16_t>(u'0' + dw % 10);
         dw /= 10;
     } while (dw);
+}
+
+// The contents of an OBJECT IDENTIFIER from its dotted text, as read like atoi piece by piece:
+// leading blanks, an optional sign, then digits up to the first other character; an empty or
+// non-numeric piece is 0, values are taken modulo 2^32 (so "-1" is 4294967295). Code 13 for more
+// than 64 arcs. Returns the number of bytes written to pContent (at most 320).
+int EncodeOidText(const QString& strOid, std::uint8_t* pContent)
+{
+    std::uint32_t arcs[KX_SNMP_MAX_ARCS];
+    int nArcs = 0;
+    const char16_t* p = reinterpret_cast<const char16_t*>(strOid.constData());
+    const char16_t* const pEnd = p + strOid.size();
+    for (;;) {
+        if (nArcs == KX_SNMP_MAX_ARCS)
+            Raise(KX_E_OID_TOO_LONG);
+        while (p < pEnd && (*p == u' ' || *p == u'\t'))
+            ++p;
+        bool bNegative = false;
+        if (p < pEnd && (*p == u'-' || *p == u'+'))
+            bNegative = *p++ == u'-';
+        std::uint32_t dw = 0;
+        for (; p < pEnd && *p >= u'0' && *p <= u'9'; ++p)
+            dw = dw * 10u + static_cast<std::uint32_t>(*p - u'0');
+        arcs[nArcs++] = bNegative ? 0u - dw : dw;
+        while (p < pEnd && *p != u'.')
+            ++p;
+        if (p == pEnd)
+            break;
+        ++p;
+    }
+
+    std::uint8_t* const pStart = pContent;
+    if (nArcs >= 2) {
+        pContent = PutSubId(pContent, arcs[0] * 40u + arcs[1]);
+        for (int i = 2; i < nArcs; ++i)
+            pContent = PutSubId(pContent, arcs[i]);
+    }
+    return static_cast<int>(pContent - pStart);
+}
+
+// EncodeOidText with one pass for texts of plain digits and dots, the usual form; a text with any
+// other character goes through EncodeOidText.
+int EncodeOid(const QString& strOid, std::uint8_t* pContent)
+{
+    std::uint8_t* const pStart = pContent;
+    const char16_t* p = reinterpret_cast<const char16_t*>(strOid.constData());
+    const char16_t* const pEnd = p + strOid.size();
+    std::uint32_t dwFirst = 0;
+    int nArcs = 0;
+    for (;;) {
+        if (nArcs == KX_SNMP_MAX_ARCS)
+            Raise(KX_E_OID_TOO_LONG);
+        std::uint32_t dw = 0;
+        for (; p < pEnd; ++p) {
+            const std::uint32_t dwDigit = static_cast<std::uint32_t>(*p) - u'0';
+            if (dwDigit > 9)
+                break;
+            dw = dw * 10u + dwDigit;
+        }
+        if (p < pEnd && *p != u'.')
+            return EncodeOidText(strOid, pStart);
+        if (nArcs == 0)
+            dwFirst = dw;
+        else if (nArcs == 1)
+            pContent = PutSubId(pContent, dwFirst * 40u + dw);
+        else
+            pContent = PutSubId(pContent, dw);
+        ++nArcs;
+        if (p == pEnd)
+            break;
+        ++p;
+    }
+    return static_cast<int>(pContent - pStart);
+}
+
+// Recently converted OBJECT IDENTIFIERs of this thread, both ways: the same names come back in
+// every request and response of a poll. Each direction is a direct-mapped table keyed by the
+// whole text or the whole contents; an entry is stored only after a conversion succeeded, so a
+// hit gives exactly what converting again would give.
+struct OidCache
+{
+    static constexpr int kSize = 256;
+    static constexpr std::size_t kMask = kSize - 1;
+    static constexpr int kMaxText = 96;   // characters of a text that is kept
+    static constexpr int kMaxBytes = 48;  // content bytes that are kept
+
+    struct Entry
+    {
+        bool bValid = false;
+        std::uint8_t nBytes = 0;
+        std::uint8_t bytes[kMaxBytes];
+        QString strText;
+    };
+    Entry encoded[kSize];  // by the hash of the text
+    Entry decoded[kSize];  // by the hash of the contents
+};
+
+// The thread's cache, made on first use and freed when the thread ends; null once the thread's
+// objects are being destroyed (conversions then go uncached).
+KX_FAST_TLS thread_local OidCache* t_pOidCache = nullptr;
+KX_FAST_TLS thread_local bool t_bOidCacheClosed = false;
+
+struct OidCacheOwner
+{
+    ~OidCacheOwner()
+    {
+        delete t_pOidCache;
+        t_pOidCache = nullptr;
+        t_bOidCacheClosed = true;
+    }
+};
+
+OidCache* TheOidCache()
+{
+    if (!t_pOidCache && !t_bOidCacheClosed) {
+        thread_local OidCacheOwner t_owner;
+        t_pOidCache = new OidCache;
+    }
+    return t_pOidCache;
+}
+
+inline std::uint64_t Load64(const std::uint8_t* p)
+{
+    std::uint64_t qw;
+    std::memcpy(&qw, p, 8);
+    return qw;
+}
+
+// A quick hash of a short byte run for the cache tables: up to four 8-byte words at both ends
+// and the middle. Runs that differ elsewhere only share a slot; the full comparison on lookup
+// keeps results exact.
+inline std::size_t HashBytes(const void* pData, std::size_t n)
+{
+    const auto* p = static_cast<const std::uint8_t*>(pData);
+    std::uint64_t qw = n * 0x9E3779B97F4A7C15ull;
+    if (n >= 16) {
+        qw ^= Load64(p + n - 8) * 0xFF51AFD7ED558CCDull;
+        qw ^= Load64(p + n - 16) * 0xC4CEB9FE1A85EC53ull;
+        qw ^= Load64(p + (n - 8) / 2) * 0x94D049BB133111EBull;
+        qw ^= Load64(p) * 0xBF58476D1CE4E5B9ull;
+    } else if (n >= 8) {
+        qw ^= Load64(p + n - 8) * 0xFF51AFD7ED558CCDull;
+        qw ^= Load64(p) * 0xC4CEB9FE1A85EC53ull;
+    } else {
+        std::uint64_t qwTail = 0;
+        for (std::size_t i = 0; i < n; ++i)
+            qwTail = (qwTail << 8) | p[i];
+        qw ^= qwTail * 0xFF51AFD7ED558CCDull;
+    }
+    qw ^= qw >> 32;
+    qw *= 0xC4CEB9FE1A85EC53ull;
+    qw ^= qw >> 29;
+    return static_cast<std::size_t>(qw);
+}
+
+// The contents of the OBJECT IDENTIFIER of strOid: pContent points either at a cached copy or at
+// the bytes written to scratch (at least 320 bytes). Returns the number of bytes; code 13 for
+// more than 64 arcs.
+int OidContent(const QString& strOid, std::uint8_t* scratch, const std::uint8_t*& pContent)
+{
+    OidCache::Entry* pEntry = nullptr;
+    OidCache* pCache = strOid.size() <= OidCache::kMaxText ? TheOidCache() : nullptr;
+    if (pCache) {
+        const std::size_t nBytes = sizeof(QChar) * static_cast<std::size_t>(strOid.size());
+        pEntry = &pCache->encoded[HashBytes(strOid.constData(), nBytes) & OidCache::kMask];
+        if (pEntry->bValid && pEntry->strText.size() == strOid.size() &&
+            (pEntry->strText.constData() == strOid.constData() ||
+             std::memcmp(pEntry->strText.constData(), strOid.constData(), nBytes) == 0)) {
+            pContent = pEntry->bytes;
+            return pEntry->nBytes;
+        }
+    }
+    const int nContent = EncodeOid(strOid, scratch);
+    if (pEntry && nContent <= OidCache::kMaxBytes) {
+        pEntry->bValid = true;
+        pEntry->strText = strOid;
+        pEntry->nBytes = static_cast<std::uint8_t>(nContent);
+        std::memcpy(pEntry->bytes, scratch, static_cast<std::size_t>(nContent));
+    }
+    pContent = scratch;
+    return nContent;
+}
+
+// Copies n bytes; runs of up to 32 bytes, the usual size of names and values, without a call.
+inline void CopyBytes(std::uint8_t* pTo, const std::uint8_t* pFrom, std::size_t n)
+{
+    if (n >= 8 && n <= 16) {
+        const std::uint64_t qwHead = Load64(pFrom), qwTail = Load64(pFrom + n - 8);
+        std::memcpy(pTo, &qwHead, 8);
+        std::memcpy(pTo + n - 8, &qwTail, 8);
+    } else if (n > 16 && n <= 32) {
+        std::uint64_t qw[4] = {Load64(pFrom), Load64(pFrom + 8), Load64(pFrom + n - 16), Load64(pFrom + n - 8)};
+        std::memcpy(pTo, &qw[0], 16);
+        std::memcpy(pTo + n - 16, &qw[2], 16);
+    } else if (n < 8) {
+        for (std::size_t i = 0; i < n; ++i)
+            pTo[i] = pFrom[i];
+    } else {
+        std::memcpy(pTo, pFrom, n);
+    }
 }
 
 bool IsIntegerType(std::uint8_t byType)
@@ -184,83 +385,11 @@ void CBerBuffer::WriteNull()
 
 void CBerBuffer::WriteOid(const QString& strOid)
 {
-    // Sub-identifiers are built straight from the text. Pieces of plain digits (the usual form) are
-    // handled in one pass; any other character sends the whole text through WriteOidText, which
-    // reads each piece like atoi.
-    std::uint8_t content[KX_SNMP_MAX_ARCS * 5];
-    std::uint8_t* pContent = content;
-    const char16_t* p = reinterpret_cast<const char16_t*>(strOid.constData());
-    const char16_t* const pEnd = p + strOid.size();
-    std::uint32_t dwFirst = 0;
-    int nArcs = 0;
-    for (;;) {
-        if (nArcs == KX_SNMP_MAX_ARCS)
-            Raise(KX_E_OID_TOO_LONG);
-        std::uint32_t dw = 0;
-        for (; p < pEnd; ++p) {
-            const std::uint32_t dwDigit = static_cast<std::uint32_t>(*p) - u'0';
-            if (dwDigit > 9)
-                break;
-            dw = dw * 10u + dwDigit;
-        }
-        if (p < pEnd && *p != u'.') {
-            WriteOidText(strOid);
-            return;
-        }
-        if (nArcs == 0)
-            dwFirst = dw;
-        else if (nArcs == 1)
-            pContent = PutSubId(pContent, dwFirst * 40u + dw);
-        else
-            pContent = PutSubId(pContent, dw);
-        ++nArcs;
-        if (p == pEnd)
-            break;
-        ++p;
-    }
-    const int nContent = static_cast<int>(pContent - content);
+    std::uint8_t scratch[KX_SNMP_MAX_ARCS * 5];
+    const std::uint8_t* pContent = nullptr;
+    const int nContent = OidContent(strOid, scratch, pContent);
     WriteHeader(KX_ASN_OBJECT_ID, nContent);
-    PutBytes(content, nContent);
-}
-
-void CBerBuffer::WriteOidText(const QString& strOid)
-{
-    // Each piece between dots is read like atoi: leading blanks, an optional sign, then digits up
-    // to the first other character; an empty or non-numeric piece is 0. Values are taken modulo
-    // 2^32, so "-1" is 4294967295.
-    std::uint32_t arcs[KX_SNMP_MAX_ARCS];
-    int nArcs = 0;
-    const char16_t* p = reinterpret_cast<const char16_t*>(strOid.constData());
-    const char16_t* const pEnd = p + strOid.size();
-    for (;;) {
-        if (nArcs == KX_SNMP_MAX_ARCS)
-            Raise(KX_E_OID_TOO_LONG);
-        while (p < pEnd && (*p == u' ' || *p == u'\t'))
-            ++p;
-        bool bNegative = false;
-        if (p < pEnd && (*p == u'-' || *p == u'+'))
-            bNegative = *p++ == u'-';
-        std::uint32_t dw = 0;
-        for (; p < pEnd && *p >= u'0' && *p <= u'9'; ++p)
-            dw = dw * 10u + static_cast<std::uint32_t>(*p - u'0');
-        arcs[nArcs++] = bNegative ? 0u - dw : dw;
-        while (p < pEnd && *p != u'.')
-            ++p;
-        if (p == pEnd)
-            break;
-        ++p;
-    }
-
-    std::uint8_t content[KX_SNMP_MAX_ARCS * 5];
-    std::uint8_t* pContent = content;
-    if (nArcs >= 2) {
-        pContent = PutSubId(pContent, arcs[0] * 40u + arcs[1]);
-        for (int i = 2; i < nArcs; ++i)
-            pContent = PutSubId(pContent, arcs[i]);
-    }
-    const int nContent = static_cast<int>(pContent - content);
-    WriteHeader(KX_ASN_OBJECT_ID, nContent);
-    PutBytes(content, nContent);
+    PutBytes(pContent, nContent);
 }
 
 std::uint8_t CBerBuffer::ReadHeader(int& nLength)
@@ -316,6 +445,19 @@ QString CBerBuffer::ReadOid()
     const int nLength = ReadLength();
     const int nEnd = m_nPos + nLength;
 
+    OidCache::Entry* pEntry = nullptr;
+    OidCache* pCache = nLength <= OidCache::kMaxBytes ? TheOidCache() : nullptr;
+    if (pCache) {
+        const std::uint8_t* pContent = m_data + m_nPos;
+        pEntry = &pCache->decoded[HashBytes(pContent, static_cast<std::size_t>(nLength)) & OidCache::kMask];
+        if (pEntry->bValid && pEntry->nBytes == nLength &&
+            std::memcmp(pEntry->bytes, pContent, static_cast<std::size_t>(nLength)) == 0) {
+            m_nPos = nEnd;
+            return pEntry->strText;
+        }
+    }
+    const int nStart = m_nPos;
+
     // The arcs first, then the text in one piece of exactly the right size.
     std::uint32_t arcs[KX_SNMP_MAX_ARCS];
     int nArcs = 0;
@@ -339,8 +481,18 @@ QString CBerBuffer::ReadOid()
             arcs[nArcs++] = dw;
         }
     }
-    if (nArcs == 0)
-        return QString::fromLatin1("", 0);  // empty, not null, like any decoded text
+    QString strText = nArcs == 0 ? QString::fromLatin1("", 0) : OidText(arcs, nArcs);  // empty is not null
+    if (pEntry) {
+        pEntry->bValid = true;
+        pEntry->nBytes = static_cast<std::uint8_t>(nLength);
+        std::memcpy(pEntry->bytes, m_data + nStart, static_cast<std::size_t>(nLength));
+        pEntry->strText = strText;
+    }
+    return strText;
+}
+
+QString CBerBuffer::OidText(const std::uint32_t* arcs, int nArcs)
+{
 
     int nText = nArcs - 1;  // the dots
     for (int i = 0; i < nArcs; ++i)
@@ -409,9 +561,6 @@ inline std::uint8_t* PutInteger(std::uint8_t* p, std::uint32_t dwValue, std::uin
     return p;
 }
 
-// Room kept in front of a binding's name and value for its SEQUENCE header.
-constexpr int kBindingHeaderRoom = 4;
-
 // Appends a binding named strName (taken over) to the PDU's list, which grows in blocks of 10
 // like CSnmpPdu::AddOid's.
 CSnmpVarBind* AppendBinding(CSnmpPdu& pdu, QString& strName)
@@ -428,43 +577,56 @@ CSnmpVarBind* AppendBinding(CSnmpPdu& pdu, QString& strName)
 
 void CSnmpMsg::SnmpBuildVarOp(CSnmpVarBind* pVarBind, std::uint8_t* pbyOut, std::uint16_t& wPos)
 {
-    // The name and then the value are written into one buffer after room for the SEQUENCE header,
-    // which then goes right in front of them. A binding fits only when its contents fit in 508
-    // bytes: with its 4-byte header that is the whole buffer.
-    CBerBuffer value;
-    value.m_nPos = kBindingHeaderRoom;
-    value.WriteOid(pVarBind->m_strOid);
+    // The sizes of name and value first; the binding is then written straight into pbyOut when it
+    // fits in what is left of the 512 bytes.
+    std::uint8_t nameScratch[KX_SNMP_MAX_ARCS * 5];
+    const std::uint8_t* pName = nullptr;
+    const int nName = OidContent(pVarBind->m_strOid, nameScratch, pName);
 
     const std::uint8_t byType = pVarBind->m_byType;
-    const bool bBlock = pVarBind->m_kind == CSnmpVarBind::Kind::Block;
-    if (byType == KX_ASN_INTEGER) {
+    std::uint8_t valueScratch[KX_SNMP_MAX_ARCS * 5];
+    const std::uint8_t* pValue = valueScratch;
+    int nValue = 0;
+    if (IsIntegerType(byType)) {
         // An 8-byte value is sent from its low 32 bits; a binding without a value sends 0.
-        value.WriteInteger(pVarBind->GetUInt32(), byType);
-    } else if (IsIntegerType(byType)) {
-        // Counter, Gauge and TimeTicks are unsigned: a value with the top bit set gets a leading
-        // zero byte, so that receivers do not read it as negative (0xFFFFFFFF is not 0xFF).
-        value.WriteUnsigned(pVarBind->GetUInt32(), byType);
+        // INTEGER in the minimal two's-complement form. Counter, Gauge and TimeTicks are unsigned:
+        // a value with the top bit set gets a leading zero byte, so that receivers do not read it
+        // as negative (0xFFFFFFFF is not 0xFF).
+        const std::uint32_t dw = pVarBind->GetUInt32();
+        if (byType != KX_ASN_INTEGER && (dw & 0x80000000u)) {
+            valueScratch[0] = 0;
+            nValue = 5;
+        } else {
+            nValue = IntegerSize(dw);
+        }
+        for (int i = 0; i < nValue && i < 4; ++i)
+            valueScratch[nValue - 1 - i] = static_cast<std::uint8_t>(dw >> (8 * i));
     } else if (IsBlockType(byType)) {
-        const int n = bBlock ? std::min<int>(pVarBind->m_wLength, pVarBind->m_nBlockSize) : 0;
-        value.WriteByteString(byType, static_cast<const std::uint8_t*>(pVarBind->m_pValue), n);
+        const bool bBlock = pVarBind->m_kind == CSnmpVarBind::Kind::Block;
+        nValue = bBlock ? std::min<int>(pVarBind->m_wLength, pVarBind->m_nBlockSize) : 0;
+        pValue = static_cast<const std::uint8_t*>(pVarBind->m_pValue);
     } else if (byType == KX_ASN_NULL) {
-        value.WriteNull();
+        nValue = 0;
     } else if (byType == KX_ASN_OBJECT_ID) {
-        if (pVarBind->m_kind == CSnmpVarBind::Kind::Text)
-            value.WriteOid(*static_cast<const QString*>(pVarBind->m_pValue));
-        else
-            value.WriteOid(QString());
+        const QString strEmpty;
+        const QString& strValue = pVarBind->m_kind == CSnmpVarBind::Kind::Text
+                                      ? *static_cast<const QString*>(pVarBind->m_pValue)
+                                      : strEmpty;
+        nValue = OidContent(strValue, valueScratch, pValue);
     } else {
         return;  // a type that is not sent (such as the MAC address type) is left out
     }
 
-    const int nContent = value.m_nPos - kBindingHeaderRoom;
+    const int nContent = HeaderSize(nName) + nName + HeaderSize(nValue) + nValue;
     const int nTotal = HeaderSize(nContent) + nContent;
     if (nTotal > KX_SNMP_PACKET_SIZE - wPos)
         Raise(KX_E_ENCODE_OVERFLOW);
-    std::uint8_t* pStart = value.m_data + value.m_nPos - nTotal;
-    PutHeader(pStart, KX_ASN_SEQUENCE, nContent);
-    std::memcpy(pbyOut + wPos, pStart, static_cast<std::size_t>(nTotal));
+    std::uint8_t* p = PutHeader(pbyOut + wPos, KX_ASN_SEQUENCE, nContent);
+    p = PutHeader(p, KX_ASN_OBJECT_ID, nName);
+    CopyBytes(p, pName, static_cast<std::size_t>(nName));
+    p = PutHeader(p + nName, byType, nValue);
+    if (nValue > 0)
+        CopyBytes(p, pValue, static_cast<std::size_t>(nValue));
     wPos = static_cast<std::uint16_t>(wPos + nTotal);
 }
 

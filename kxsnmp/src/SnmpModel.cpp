@@ -1,5 +1,6 @@
 #include <kxsnmp/SnmpMsg.h>
 
+#include "BerBuffer.h"
 #include "KxRuntimeClass.h"
 
 #include <QtEndian>
@@ -65,7 +66,7 @@ struct BindingPool
 
 constexpr int kMaxPooledBindings = 256;
 
-thread_local BindingPool t_pool{nullptr, 0, false, false};
+KX_FAST_TLS thread_local BindingPool t_pool{nullptr, 0, false, false};
 
 struct PoolCloser
 {
@@ -136,12 +137,15 @@ void CSnmpVarBind::FreeValue()
 
 void CSnmpVarBind::SetBlock(const void* pData, int nLength, int nSize)
 {
-    FreeValue();
+    if (m_kind != Kind::None)
+        FreeValue();
     std::uint8_t* pBlock = m_inline;
-    if (nSize <= kInlineSize)
-        std::memset(m_inline, 0, static_cast<std::size_t>(nSize));
-    else
+    if (nSize <= kInlineSize) {
+        // Whole inline block cleared at once: a fixed size is a few stores, not a call.
+        std::memset(m_inline, 0, kInlineSize);
+    } else {
         pBlock = new std::uint8_t[static_cast<std::size_t>(nSize)]();
+    }
     if (pData && nLength > 0)
         std::memcpy(pBlock, pData, static_cast<std::size_t>(nLength));
     m_pValue = pBlock;
@@ -159,18 +163,28 @@ void CSnmpVarBind::SetText(const QString& strText)
 
 void CSnmpVarBind::SetValue(std::uint32_t dwValue, std::uint8_t byType)
 {
+    if (m_kind != Kind::None)
+        FreeValue();
     m_byType = byType;
     m_wLength = 4;
     const std::uint32_t le = qToLittleEndian(dwValue);
-    SetBlock(&le, 4, 4);
+    std::memcpy(m_inline, &le, 4);
+    m_pValue = m_inline;
+    m_kind = Kind::Block;
+    m_nBlockSize = 4;
 }
 
 void CSnmpVarBind::SetValue(std::int64_t llValue, std::uint8_t byType)
 {
+    if (m_kind != Kind::None)
+        FreeValue();
     m_byType = byType;
     m_wLength = 8;
     const std::int64_t le = qToLittleEndian(llValue);
-    SetBlock(&le, 8, 8);
+    std::memcpy(m_inline, &le, 8);
+    m_pValue = m_inline;
+    m_kind = Kind::Block;
+    m_nBlockSize = 8;
 }
 
 void CSnmpVarBind::SetValue(const std::uint8_t* pbyValue, int nLength, std::uint8_t byType)
@@ -199,8 +213,10 @@ std::uint32_t CSnmpVarBind::GetUInt32() const
 {
     if (m_kind != Kind::Block)
         return 0;
+    if (m_nBlockSize >= 4)
+        return qFromLittleEndian<std::uint32_t>(m_pValue);
     std::uint8_t bytes[4] = {};
-    std::memcpy(bytes, m_pValue, static_cast<std::size_t>(std::min(m_nBlockSize, 4)));
+    std::memcpy(bytes, m_pValue, static_cast<std::size_t>(m_nBlockSize));
     return qFromLittleEndian<std::uint32_t>(bytes);
 }
 

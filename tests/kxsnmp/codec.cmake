@@ -4,6 +4,7 @@ set(KXCORE_TEST_DIR ${CMAKE_CURRENT_LIST_DIR})
 tqx_add_test(kxsnmp_codec_test
   SOURCES ${KXCORE_TEST_DIR}/codec_Support.cpp ${KXCORE_TEST_DIR}/codec_BerTest.cpp
           ${KXCORE_TEST_DIR}/codec_ModelTest.cpp ${KXCORE_TEST_DIR}/codec_LogTest.cpp
+          ${KXCORE_TEST_DIR}/codec_ReuseTest.cpp
   LIBS kxsnmp)
 
 # Our codec against net-snmp's own encoder and parser; net-snmp is linked here for that only.
