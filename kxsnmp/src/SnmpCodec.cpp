@@ -1,6 +1,7 @@
 // The SNMPv1 BER codec of CSnmpMsg: definite lengths, fixed 512-byte buffers, 32-bit integers in
 // minimal two's-complement form and OBJECT IDENTIFIERs as dotted text.
 #include "BerBuffer.h"
+#include "KxThreadLocal.h"
 
 #include <kxsnmp/SnmpMsg.h>
 
@@ -304,92 +305,11 @@ bool IsBlockType(std::uint8_t byType)
 
 // ---- CBerBuffer ----
 
-CBerBuffer::CBerBuffer() {}  // NOLINT: m_data is deliberately left uninitialised
-
 CBerBuffer::CBerBuffer(const std::uint8_t* pbyData, int nLength)
 {
     m_nTotal = std::clamp(nLength, 0, KX_SNMP_PACKET_SIZE);
     if (pbyData && m_nTotal > 0)
         std::memcpy(m_data, pbyData, static_cast<std::size_t>(m_nTotal));
-}
-
-void CBerBuffer::PutByte(std::uint8_t by)
-{
-    if (m_nPos >= KX_SNMP_PACKET_SIZE)
-        Raise(KX_E_ENCODE_OVERFLOW);
-    m_data[m_nPos++] = by;
-}
-
-void CBerBuffer::PutBytes(const std::uint8_t* pby, int n)
-{
-    if (n < 0 || n > KX_SNMP_PACKET_SIZE - m_nPos)
-        Raise(KX_E_ENCODE_OVERFLOW);
-    if (n > 0)
-        std::memcpy(m_data + m_nPos, pby, static_cast<std::size_t>(n));
-    m_nPos += n;
-}
-
-void CBerBuffer::WriteHeader(std::uint8_t byTag, int nLength)
-{
-    PutByte(byTag);
-    if (nLength < 0x80) {
-        PutByte(static_cast<std::uint8_t>(nLength));
-    } else if (nLength <= 0xFF) {
-        PutByte(0x81);
-        PutByte(static_cast<std::uint8_t>(nLength));
-    } else {
-        // Every length here is below 65536: all parts are bounded by the 512-byte buffers.
-        PutByte(0x82);
-        PutByte(static_cast<std::uint8_t>(nLength >> 8));
-        PutByte(static_cast<std::uint8_t>(nLength));
-    }
-}
-
-void CBerBuffer::WriteInteger(std::uint32_t dwValue, std::uint8_t byTag)
-{
-    int n = 4;
-    // Drop the top byte while the top 9 bits of what remains are all zeros or all ones.
-    while (n > 1) {
-        const std::uint32_t dwTop9 = (dwValue >> (8 * n - 9)) & 0x1FF;
-        if (dwTop9 != 0 && dwTop9 != 0x1FF)
-            break;
-        --n;
-    }
-    WriteHeader(byTag, n);
-    for (int i = n - 1; i >= 0; --i)
-        PutByte(static_cast<std::uint8_t>(dwValue >> (8 * i)));
-}
-
-void CBerBuffer::WriteUnsigned(std::uint32_t dwValue, std::uint8_t byTag)
-{
-    if (!(dwValue & 0x80000000u)) {
-        WriteInteger(dwValue, byTag);
-        return;
-    }
-    WriteHeader(byTag, 5);
-    PutByte(0);
-    for (int i = 3; i >= 0; --i)
-        PutByte(static_cast<std::uint8_t>(dwValue >> (8 * i)));
-}
-
-void CBerBuffer::WriteByteString(std::uint8_t byTag, const std::uint8_t* pby, int n)
-{
-    WriteHeader(byTag, n);
-    PutBytes(pby, n);
-}
-
-void CBerBuffer::WriteNull()
-{
-    WriteHeader(KX_ASN_NULL, 0);
-}
-
-void CBerBuffer::WriteOid(const QString& strOid)
-{
-    std::uint8_t scratch[KX_SNMP_MAX_ARCS * 5];
-    const std::uint8_t* pContent = nullptr;
-    const int nContent = OidContent(strOid, scratch, pContent);
-    WriteHeader(KX_ASN_OBJECT_ID, nContent);
-    PutBytes(pContent, nContent);
 }
 
 std::uint8_t CBerBuffer::ReadHeader(int& nLength)

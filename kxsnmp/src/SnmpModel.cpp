@@ -1,7 +1,7 @@
 #include <kxsnmp/SnmpMsg.h>
 
-#include "BerBuffer.h"
 #include "KxRuntimeClass.h"
+#include "KxThreadLocal.h"
 
 #include <QtEndian>
 
