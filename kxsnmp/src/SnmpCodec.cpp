@@ -83,7 +83,7 @@ inline int DecimalDigits(std::uint32_t dw)
     return n;
 }
 
-// Writes the nDigits decimal digits of dw ending just before pEnd.
+// Writes the decimal digits of dw so that they end just before pEnd.
 inline void PutDecimal(char16_t* pEnd, std::uint32_t dw)
 {
     do {
@@ -245,34 +245,6 @@ inline std::size_t HashBytes(const void* pData, std::size_t n)
     return static_cast<std::size_t>(qw);
 }
 
-// The contents of the OBJECT IDENTIFIER of strOid: pContent points either at a cached copy or at
-// the bytes written to scratch (at least 320 bytes). Returns the number of bytes; code 13 for
-// more than 64 arcs.
-int OidContent(const QString& strOid, std::uint8_t* scratch, const std::uint8_t*& pContent)
-{
-    OidCache::Entry* pEntry = nullptr;
-    OidCache* pCache = strOid.size() <= OidCache::kMaxText ? TheOidCache() : nullptr;
-    if (pCache) {
-        const std::size_t nBytes = sizeof(QChar) * static_cast<std::size_t>(strOid.size());
-        pEntry = &pCache->encoded[HashBytes(strOid.constData(), nBytes) & OidCache::kMask];
-        if (pEntry->bValid && pEntry->strText.size() == strOid.size() &&
-            (pEntry->strText.constData() == strOid.constData() ||
-             std::memcmp(pEntry->strText.constData(), strOid.constData(), nBytes) == 0)) {
-            pContent = pEntry->bytes;
-            return pEntry->nBytes;
-        }
-    }
-    const int nContent = EncodeOid(strOid, scratch);
-    if (pEntry && nContent <= OidCache::kMaxBytes) {
-        pEntry->bValid = true;
-        pEntry->strText = strOid;
-        pEntry->nBytes = static_cast<std::uint8_t>(nContent);
-        std::memcpy(pEntry->bytes, scratch, static_cast<std::size_t>(nContent));
-    }
-    pContent = scratch;
-    return nContent;
-}
-
 // Copies n bytes; runs of up to 32 bytes, the usual size of names and values, without a call.
 inline void CopyBytes(std::uint8_t* pTo, const std::uint8_t* pFrom, std::size_t n)
 {
@@ -290,6 +262,33 @@ inline void CopyBytes(std::uint8_t* pTo, const std::uint8_t* pFrom, std::size_t 
     } else {
         std::memcpy(pTo, pFrom, n);
     }
+}
+
+// Writes the contents of the OBJECT IDENTIFIER of strOid to pContent (at least 320 bytes) and
+// returns their length; code 13 for more than 64 arcs. The bytes are always copied out of the
+// cache: converting the next text may replace the entry they came from.
+int OidContent(const QString& strOid, std::uint8_t* pContent)
+{
+    OidCache::Entry* pEntry = nullptr;
+    OidCache* pCache = strOid.size() <= OidCache::kMaxText ? TheOidCache() : nullptr;
+    if (pCache) {
+        const std::size_t nBytes = sizeof(QChar) * static_cast<std::size_t>(strOid.size());
+        pEntry = &pCache->encoded[HashBytes(strOid.constData(), nBytes) & OidCache::kMask];
+        if (pEntry->bValid && pEntry->strText.size() == strOid.size() &&
+            (pEntry->strText.constData() == strOid.constData() ||
+             std::memcmp(pEntry->strText.constData(), strOid.constData(), nBytes) == 0)) {
+            CopyBytes(pContent, pEntry->bytes, pEntry->nBytes);
+            return pEntry->nBytes;
+        }
+    }
+    const int nContent = EncodeOid(strOid, pContent);
+    if (pEntry && nContent <= OidCache::kMaxBytes) {
+        pEntry->bValid = true;
+        pEntry->strText = strOid;
+        pEntry->nBytes = static_cast<std::uint8_t>(nContent);
+        CopyBytes(pEntry->bytes, pContent, static_cast<std::size_t>(nContent));
+    }
+    return nContent;
 }
 
 bool IsIntegerType(std::uint8_t byType)
@@ -499,9 +498,8 @@ void CSnmpMsg::SnmpBuildVarOp(CSnmpVarBind* pVarBind, std::uint8_t* pbyOut, std:
 {
     // The sizes of name and value first; the binding is then written straight into pbyOut when it
     // fits in what is left of the 512 bytes.
-    std::uint8_t nameScratch[KX_SNMP_MAX_ARCS * 5];
-    const std::uint8_t* pName = nullptr;
-    const int nName = OidContent(pVarBind->m_strOid, nameScratch, pName);
+    std::uint8_t name[KX_SNMP_MAX_ARCS * 5];
+    const int nName = OidContent(pVarBind->m_strOid, name);
 
     const std::uint8_t byType = pVarBind->m_byType;
     std::uint8_t valueScratch[KX_SNMP_MAX_ARCS * 5];
@@ -532,7 +530,7 @@ void CSnmpMsg::SnmpBuildVarOp(CSnmpVarBind* pVarBind, std::uint8_t* pbyOut, std:
         const QString& strValue = pVarBind->m_kind == CSnmpVarBind::Kind::Text
                                       ? *static_cast<const QString*>(pVarBind->m_pValue)
                                       : strEmpty;
-        nValue = OidContent(strValue, valueScratch, pValue);
+        nValue = OidContent(strValue, valueScratch);
     } else {
         return;  // a type that is not sent (such as the MAC address type) is left out
     }
@@ -543,7 +541,7 @@ void CSnmpMsg::SnmpBuildVarOp(CSnmpVarBind* pVarBind, std::uint8_t* pbyOut, std:
         Raise(KX_E_ENCODE_OVERFLOW);
     std::uint8_t* p = PutHeader(pbyOut + wPos, KX_ASN_SEQUENCE, nContent);
     p = PutHeader(p, KX_ASN_OBJECT_ID, nName);
-    CopyBytes(p, pName, static_cast<std::size_t>(nName));
+    CopyBytes(p, name, static_cast<std::size_t>(nName));
     p = PutHeader(p + nName, byType, nValue);
     if (nValue > 0)
         CopyBytes(p, pValue, static_cast<std::size_t>(nValue));

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cstring>
 #include <new>
+#include <utility>
 
 // Freed bindings on the reuse list are poisoned under AddressSanitizer, so a use after free is
 // still reported.
@@ -156,8 +157,9 @@ void CSnmpVarBind::SetBlock(const void* pData, int nLength, int nSize)
 void CSnmpVarBind::SetText(const QString& strText)
 {
     static_assert(sizeof(QString) <= kInlineSize && alignof(QString) <= 8, "the text lives in m_inline");
+    QString strCopy(strText);  // strText may be this binding's own value
     FreeValue();
-    m_pValue = new (m_inline) QString(strText);
+    m_pValue = new (m_inline) QString(std::move(strCopy));
     m_kind = Kind::Text;
 }
 

@@ -114,6 +114,22 @@ TEST(CodecReuse, NamesEncodeAndDecodeExactlyAcrossRepeatsAndEvictions)
     }
 }
 
+TEST(CodecReuse, NameAndOidValueOfOneBindingStayApart)
+{
+    // Names already converted, then bindings whose OID value is new: among this many, some values
+    // are remembered in the place the binding's name was remembered in.
+    for (std::uint32_t i = 0; i < 3000; ++i) {
+        const std::vector<std::uint32_t> name{1, 3, 6, 1, 4, 1, 32473, i};
+        const std::vector<std::uint32_t> value{1, 3, 6, 1, 2, 1, i * 7 + 3, i};
+        EncodeName(OidText(name));
+        CSnmpMsg msg(nullptr, "127.0.0.1", "public", KX_PDU_SET);
+        msg.m_pPdu->AddOid(OidText(name), OidText(value), KX_ASN_OBJECT_ID);
+        msg.SnmpEncode();
+        const QByteArray expected = Tlv(0x30, Tlv(0x06, OidContent(name)) + Tlv(0x06, OidContent(value)));
+        ASSERT_TRUE(msg.Packet().endsWith(expected)) << i << ": " << ToHex(msg.Packet());
+    }
+}
+
 TEST(CodecReuse, ATextChangedInPlaceIsEncodedAsItIsNow)
 {
     QString name = QString::fromLatin1("1.3.6.1.4.1.9");  // one owner, so it can change in place
@@ -193,6 +209,8 @@ TEST(CodecReuse, ReusedBindingsStartEmpty)
     CSnmpVarBind vb("1.3");
     vb.SetValue(QString("1.3.6.1"), KX_ASN_OBJECT_ID);
     vb.SetValue(QString("1.3.6.2"), KX_ASN_OBJECT_ID);
+    EXPECT_EQ(vb.GetOidText(), "1.3.6.2");
+    vb.SetValue(*static_cast<const QString*>(vb.m_pValue), KX_ASN_OBJECT_ID);  // its own text
     EXPECT_EQ(vb.GetOidText(), "1.3.6.2");
     vb.SetValue(std::int64_t(-2), KX_ASN_INTEGER);
     EXPECT_EQ(vb.GetOidText(), QString());
