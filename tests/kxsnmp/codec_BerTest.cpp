@@ -210,6 +210,15 @@ TEST(BerEncode, ErrorStatusIndexAndPduTypeAreWritten)
     EXPECT_EQ(ToHex(msg.Packet()), "30 15 02 01 00 04 00 A2 0E 02 03 01 23 45 02 01 05 02 02 01 2C 30 00");
 }
 
+TEST(BerEncode, CommunityIsSentAsLatin1)
+{
+    // One byte per UTF-16 unit; a unit outside Latin-1 (each half of a surrogate pair too) is '?'.
+    CSnmpMsg::m_sdwReqid = 0;
+    CSnmpMsg msg(nullptr, "", QString::fromUtf8("caf\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80"), KX_PDU_GET);
+    msg.SnmpEncode();
+    EXPECT_EQ(ToHex(msg.Packet()), "30 19 02 01 00 04 07 63 61 66 E9 3F 3F 3F A0 0B 02 01 01 02 01 00 02 01 00 30 00");
+}
+
 TEST(BerEncode, ErrorsLeaveThePacketUntouched)
 {
     QString oid64 = "1.3", oid65;
