@@ -17,7 +17,22 @@ namespace {
 
 // Reads the length field at pos: code 6 for 0x80, 7 for more than 4 length bytes, 15 when the
 // field or the content runs past total.
-int ParseLength(const std::uint8_t* pby, int nTotal, int& nPos)
+int ParseLongLength(const std::uint8_t* pby, int nTotal, int& nPos);
+
+inline int ParseLength(const std::uint8_t* pby, int nTotal, int& nPos)
+{
+    // The short form that fits, the usual case, without a call.
+    if (nPos < nTotal) {
+        const std::uint8_t byFirst = pby[nPos];
+        if (byFirst < 0x80 && byFirst <= nTotal - nPos - 1) {
+            ++nPos;
+            return byFirst;
+        }
+    }
+    return ParseLongLength(pby, nTotal, nPos);
+}
+
+int ParseLongLength(const std::uint8_t* pby, int nTotal, int& nPos)
 {
     if (nPos >= nTotal)
         Raise(KX_E_PACKET_OVERRUN);
@@ -40,7 +55,7 @@ int ParseLength(const std::uint8_t* pby, int nTotal, int& nPos)
     return static_cast<int>(qwLength);
 }
 
-std::uint8_t ParseHeader(const std::uint8_t* pby, int nTotal, int& nPos, int& nLength)
+inline std::uint8_t ParseHeader(const std::uint8_t* pby, int nTotal, int& nPos, int& nLength)
 {
     if (nPos >= nTotal)
         Raise(KX_E_PACKET_OVERRUN);
@@ -202,13 +217,19 @@ struct OidCacheOwner
     }
 };
 
-OidCache* TheOidCache()
+OidCache* MakeOidCache()
 {
-    if (!t_pOidCache && !t_bOidCacheClosed) {
+    if (!t_bOidCacheClosed) {
         thread_local OidCacheOwner t_owner;
         t_pOidCache = new OidCache;
     }
     return t_pOidCache;
+}
+
+inline OidCache* TheOidCache()
+{
+    OidCache* pCache = t_pOidCache;
+    return pCache ? pCache : MakeOidCache();
 }
 
 inline std::uint64_t Load64(const std::uint8_t* p)
@@ -243,6 +264,20 @@ inline std::size_t HashBytes(const void* pData, std::size_t n)
     qw *= 0xC4CEB9FE1A85EC53ull;
     qw ^= qw >> 29;
     return static_cast<std::size_t>(qw);
+}
+
+// Whether n bytes at pA and pB are equal; runs of up to 16 bytes without a call.
+inline bool SameBytes(const std::uint8_t* pA, const std::uint8_t* pB, std::size_t n)
+{
+    if (n >= 8 && n <= 16)
+        return Load64(pA) == Load64(pB) && Load64(pA + n - 8) == Load64(pB + n - 8);
+    if (n < 8) {
+        for (std::size_t i = 0; i < n; ++i)
+            if (pA[i] != pB[i])
+                return false;
+        return true;
+    }
+    return std::memcmp(pA, pB, n) == 0;
 }
 
 // Copies n bytes; runs of up to 32 bytes, the usual size of names and values, without a call.
@@ -370,7 +405,7 @@ QString CBerBuffer::ReadOid()
         const std::uint8_t* pContent = m_data + m_nPos;
         pEntry = &pCache->decoded[HashBytes(pContent, static_cast<std::size_t>(nLength)) & OidCache::kMask];
         if (pEntry->bValid && pEntry->nBytes == nLength &&
-            std::memcmp(pEntry->bytes, pContent, static_cast<std::size_t>(nLength)) == 0) {
+            SameBytes(pEntry->bytes, pContent, static_cast<std::size_t>(nLength))) {
             m_nPos = nEnd;
             return pEntry->strText;
         }
