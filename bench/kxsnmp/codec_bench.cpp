@@ -16,6 +16,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <functional>
+#include <string>
 #include <vector>
 
 namespace {
@@ -26,88 +27,7 @@ const char kDescr[] = "TQX-8800 24-port managed switch";
 
 volatile std::uint32_t g_sink;
 
-// One GetResponse with KxSnmp: build, encode, decode into a second message. Names are constant
-// strings (QStringLiteral), as net-snmp's side uses constant OID arrays.
-void OursOnce()
-{
-    CSnmpMsg out(nullptr, QStringLiteral("127.0.0.1"), QStringLiteral("public"), KX_PDU_RESPONSE);
-    CSnmpPdu& pdu = *out.m_pPdu;
-    pdu.AddOid(QStringLiteral("1.3.6.1.2.1.1.1.0"), reinterpret_cast<const std::uint8_t*>(kDescr), sizeof kDescr - 1, KX_ASN_OCTET_STRING);
-    pdu.AddOid(QStringLiteral("1.3.6.1.2.1.1.2.0"), QStringLiteral("1.3.6.1.4.1.32473.1.8800"), KX_ASN_OBJECT_ID);
-    pdu.AddOid(QStringLiteral("1.3.6.1.2.1.1.3.0"), std::uint32_t(123456789), KX_ASN_TIMETICKS);
-    pdu.AddOid(QStringLiteral("1.3.6.1.2.1.2.2.1.8.1"), std::uint32_t(1), KX_ASN_INTEGER);
-    pdu.AddOid(QStringLiteral("1.3.6.1.2.1.2.2.1.10.1"), std::uint32_t(3000000000u), KX_ASN_COUNTER);
-    pdu.AddOid(QStringLiteral("1.3.6.1.2.1.2.2.1.5.1"), std::uint32_t(1000000000), KX_ASN_GAUGE);
-    pdu.AddOid(QStringLiteral("1.3.6.1.2.1.2.2.1.6.1"), kMac, 6, KX_ASN_OCTET_STRING);
-    pdu.AddOid(QStringLiteral("1.3.6.1.2.1.4.20.1.1.192.168.1.20"), kIp, 4, KX_ASN_IPADDRESS);
-    pdu.AddOid(QStringLiteral("1.3.6.1.2.1.2.2.1.7.1"), std::uint32_t(-2), KX_ASN_INTEGER);
-    pdu.AddOid(QStringLiteral("1.3.6.1.2.1.1.7.0"));
-    out.SnmpEncode();
-
-    CSnmpMsg in(nullptr, QStringLiteral("127.0.0.1"), QString(), 0);
-    std::memcpy(in.m_byPacket, out.m_byPacket, static_cast<std::size_t>(out.m_nPacketLength));
-    in.m_nPacketLength = out.m_nPacketLength;
-    in.SnmpDecode();
-    g_sink = in.m_pPdu->m_varBindList[4]->GetUInt32();
-}
-
-// The same with net-snmp.
-void NetSnmpOnce()
-{
-    static const oid descr[] = {1, 3, 6, 1, 2, 1, 1, 1, 0}, objid[] = {1, 3, 6, 1, 2, 1, 1, 2, 0},
-                     uptime[] = {1, 3, 6, 1, 2, 1, 1, 3, 0}, oper[] = {1, 3, 6, 1, 2, 1, 2, 2, 1, 8, 1},
-                     octets[] = {1, 3, 6, 1, 2, 1, 2, 2, 1, 10, 1}, speed[] = {1, 3, 6, 1, 2, 1, 2, 2, 1, 5, 1},
-                     phys[] = {1, 3, 6, 1, 2, 1, 2, 2, 1, 6, 1}, addr[] = {1, 3, 6, 1, 2, 1, 4, 20, 1, 1, 192, 168, 1, 20},
-                     admin[] = {1, 3, 6, 1, 2, 1, 2, 2, 1, 7, 1}, services[] = {1, 3, 6, 1, 2, 1, 1, 7, 0},
-                     value[] = {1, 3, 6, 1, 4, 1, 32473, 1, 8800};
-    // The session is set up once: only the message work is measured.
-    static netsnmp_session session = [] {
-        netsnmp_session s;
-        snmp_sess_init(&s);
-        s.version = SNMP_VERSION_1;
-        return s;
-    }();
-    netsnmp_pdu* pdu = snmp_pdu_create(SNMP_MSG_RESPONSE);
-    pdu->version = SNMP_VERSION_1;
-    pdu->community = reinterpret_cast<u_char*>(strdup("public"));
-    pdu->community_len = 6;
-    pdu->reqid = 1;
-    const long one = 1, down = -2;
-    const u_long ticks = 123456789, count = 3000000000u, gauge = 1000000000;
-    snmp_pdu_add_variable(pdu, descr, 9, ASN_OCTET_STR, kDescr, sizeof kDescr - 1);
-    snmp_pdu_add_variable(pdu, objid, 9, ASN_OBJECT_ID, value, sizeof value);
-    snmp_pdu_add_variable(pdu, uptime, 9, ASN_TIMETICKS, &ticks, sizeof ticks);
-    snmp_pdu_add_variable(pdu, oper, 11, ASN_INTEGER, &one, sizeof one);
-    snmp_pdu_add_variable(pdu, octets, 11, ASN_COUNTER, &count, sizeof count);
-    snmp_pdu_add_variable(pdu, speed, 11, ASN_GAUGE, &gauge, sizeof gauge);
-    snmp_pdu_add_variable(pdu, phys, 11, ASN_OCTET_STR, kMac, 6);
-    snmp_pdu_add_variable(pdu, addr, 14, ASN_IPADDRESS, kIp, 4);
-    snmp_pdu_add_variable(pdu, admin, 11, ASN_INTEGER, &down, sizeof down);
-    snmp_pdu_add_variable(pdu, services, 9, ASN_NULL, nullptr, 0);
-
-    size_t size = 1024, offset = 0;
-    auto* buffer = static_cast<u_char*>(malloc(size));
-    if (snmp_build(&buffer, &size, &offset, &session, pdu) != 0) {
-        std::fprintf(stderr, "snmp_build failed\n");
-        std::exit(1);
-    }
-    netsnmp_pdu* parsed = snmp_pdu_create(0);
-    if (snmp_parse(nullptr, &session, parsed, buffer + size - offset, offset) != 0) {
-        std::fprintf(stderr, "snmp_parse failed\n");
-        std::exit(1);
-    }
-    g_sink = static_cast<std::uint32_t>(*parsed->variables->next_variable->next_variable->next_variable->next_variable->val.integer);
-    snmp_free_pdu(parsed);
-    snmp_free_pdu(pdu);
-    free(buffer);
-}
-
-// ---- New names in every message ----
-// The same message, but the last arc of each of the 10 names is the row number, cycling through
-// kRows rows. Both sides get their names ready before the clock runs: KxSnmp as texts, net-snmp
-// as arc arrays.
-constexpr int kRows = 1024;
-
+// The names of the 10 bindings, as arcs (net-snmp's side) and as dotted texts (KxSnmp's).
 struct Name
 {
     std::vector<oid> arcs;
@@ -122,40 +42,56 @@ std::vector<Name> BaseNames()
             {{1, 3, 6, 1, 2, 1, 2, 2, 1, 7, 1}},  {{1, 3, 6, 1, 2, 1, 1, 7, 0}}};
 }
 
+QString NameText(const Name& name)
+{
+    QStringList parts;
+    for (oid a : name.arcs)
+        parts << QString::number(a);
+    return parts.join(u'.');
+}
+
+// One set of names for every message, or kRows sets whose last arc is the row number (1..kRows).
+// Both sides get their names ready before the clock runs.
+constexpr int kRows = 1024;
+
 struct Rows
 {
     std::vector<std::vector<Name>> arcs;  // [row][binding]
     std::vector<std::vector<QString>> texts;
 };
 
-const Rows& TheRows()
+Rows MakeRows(int nRows)
 {
-    static const Rows rows = [] {
-        Rows r;
-        for (int row = 0; row < kRows; ++row) {
-            std::vector<Name> names = BaseNames();
-            std::vector<QString> texts;
-            for (Name& n : names) {
+    Rows r;
+    for (int row = 0; row < nRows; ++row) {
+        std::vector<Name> names = BaseNames();
+        std::vector<QString> texts;
+        for (Name& n : names) {
+            if (nRows > 1)
                 n.arcs.back() = static_cast<oid>(row + 1);
-                QStringList parts;
-                for (oid a : n.arcs)
-                    parts << QString::number(a);
-                texts.push_back(parts.join(u'.'));
-            }
-            r.arcs.push_back(std::move(names));
-            r.texts.push_back(std::move(texts));
+            texts.push_back(NameText(n));
         }
-        return r;
-    }();
+        r.arcs.push_back(std::move(names));
+        r.texts.push_back(std::move(texts));
+    }
+    return r;
+}
+
+const Rows& SameNames()
+{
+    static const Rows rows = MakeRows(1);
     return rows;
 }
 
-int g_nextRow = 0;
-
-void OursNewNames()
+const Rows& NewNames()
 {
-    const std::vector<QString>& n = TheRows().texts[g_nextRow];
-    g_nextRow = (g_nextRow + 1) % kRows;
+    static const Rows rows = MakeRows(kRows);
+    return rows;
+}
+
+// One GetResponse with KxSnmp: build, encode, decode into a second message.
+void OursMessage(const std::vector<QString>& n)
+{
     CSnmpMsg out(nullptr, QStringLiteral("127.0.0.1"), QStringLiteral("public"), KX_PDU_RESPONSE);
     CSnmpPdu& pdu = *out.m_pPdu;
     pdu.AddOid(n[0], reinterpret_cast<const std::uint8_t*>(kDescr), sizeof kDescr - 1, KX_ASN_OCTET_STRING);
@@ -177,11 +113,11 @@ void OursNewNames()
     g_sink = in.m_pPdu->m_varBindList[4]->GetUInt32();
 }
 
-void NetSnmpNewNames()
+// The same with net-snmp: snmp_build, then snmp_parse into a second PDU.
+void NetSnmpMessage(const std::vector<Name>& n)
 {
-    const std::vector<Name>& n = TheRows().arcs[g_nextRow];
-    g_nextRow = (g_nextRow + 1) % kRows;
     static const oid value[] = {1, 3, 6, 1, 4, 1, 32473, 1, 8800};
+    // The session is set up once: only the message work is measured.
     static netsnmp_session session = [] {
         netsnmp_session s;
         snmp_sess_init(&s);
@@ -226,6 +162,23 @@ void NetSnmpNewNames()
     free(buffer);
 }
 
+int g_nextRow = 0;
+
+void OursOnce() { OursMessage(SameNames().texts[0]); }
+void NetSnmpOnce() { NetSnmpMessage(SameNames().arcs[0]); }
+
+void OursNewNames()
+{
+    OursMessage(NewNames().texts[g_nextRow]);
+    g_nextRow = (g_nextRow + 1) % kRows;
+}
+
+void NetSnmpNewNames()
+{
+    NetSnmpMessage(NewNames().arcs[g_nextRow]);
+    g_nextRow = (g_nextRow + 1) % kRows;
+}
+
 double Rate(const std::function<void()>& once, double seconds)
 {
     using Clock = std::chrono::steady_clock;
@@ -242,35 +195,32 @@ double Rate(const std::function<void()>& once, double seconds)
     return n / std::chrono::duration<double>(now - start).count();
 }
 
+// Warms both up, then takes the best of three alternating rounds each and prints the rates.
+void Compare(const char* title, void (*ours)(), void (*theirs)(), double seconds)
+{
+    Rate(ours, 0.1);
+    Rate(theirs, 0.1);
+    double bestOurs = 0, bestTheirs = 0;
+    for (int round = 0; round < 3; ++round) {
+        bestOurs = std::max(bestOurs, Rate(ours, seconds));
+        bestTheirs = std::max(bestTheirs, Rate(theirs, seconds));
+    }
+    std::printf("%s\n", title);
+    std::printf("KxSnmp:   %12.0f messages/s\n", bestOurs);
+    std::printf("net-snmp: %12.0f messages/s\n", bestTheirs);
+    std::printf("ratio KxSnmp / net-snmp: %.2f\n", bestOurs / bestTheirs);
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
 {
     const double seconds = argc > 1 ? std::atof(argv[1]) : 1.0;
-    // Warm up both, then take the best of three alternating rounds each.
-    Rate(OursOnce, 0.1);
-    Rate(NetSnmpOnce, 0.1);
-    double ours = 0, theirs = 0;
-    for (int round = 0; round < 3; ++round) {
-        ours = std::max(ours, Rate(OursOnce, seconds));
-        theirs = std::max(theirs, Rate(NetSnmpOnce, seconds));
-    }
-    std::printf("GetResponse, 10 bindings, build + encode + decode\n");
-    std::printf("KxSnmp:   %12.0f messages/s\n", ours);
-    std::printf("net-snmp: %12.0f messages/s\n", theirs);
-    std::printf("ratio KxSnmp / net-snmp: %.2f\n", ours / theirs);
-
-    TheRows();  // the names are made before the clock runs
-    Rate(OursNewNames, 0.1);
-    Rate(NetSnmpNewNames, 0.1);
-    double oursNew = 0, theirsNew = 0;
-    for (int round = 0; round < 3; ++round) {
-        oursNew = std::max(oursNew, Rate(OursNewNames, seconds));
-        theirsNew = std::max(theirsNew, Rate(NetSnmpNewNames, seconds));
-    }
-    std::printf("GetResponse, 10 bindings, new names in every message (%d rows), build + encode + decode\n", kRows);
-    std::printf("KxSnmp:   %12.0f messages/s\n", oursNew);
-    std::printf("net-snmp: %12.0f messages/s\n", theirsNew);
-    std::printf("ratio KxSnmp / net-snmp: %.2f\n", oursNew / theirsNew);
+    SameNames();  // the names are made before the clock runs
+    NewNames();
+    Compare("GetResponse, 10 bindings, build + encode + decode", OursOnce, NetSnmpOnce, seconds);
+    const std::string title = "GetResponse, 10 bindings, new names in every message (" + std::to_string(kRows)
+        + " rows), build + encode + decode";
+    Compare(title.c_str(), OursNewNames, NetSnmpNewNames, seconds);
     return 0;
 }

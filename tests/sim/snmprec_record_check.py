@@ -14,9 +14,9 @@ import random
 import re
 import sys
 
-spec = importlib.util.spec_from_file_location("snmprec_record", sys.argv[1])
-rec = importlib.util.module_from_spec(spec)
-spec.loader.exec_module(rec)
+found = importlib.util.spec_from_file_location("snmprec_record", sys.argv[1])
+rec = importlib.util.module_from_spec(found)
+found.loader.exec_module(rec)
 iterations = int(sys.argv[2]) if len(sys.argv) > 2 else 20000
 
 failures = []
