@@ -12,6 +12,11 @@ case "$flavour" in
                  -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_CXX_FLAGS_DEBUG="-g -O1") ;;
   *) echo "unknown flavour: $flavour (asan, release or fuzz)" >&2; exit 2 ;;
 esac
+# ccache, when installed, keeps compiled objects across build folders and work trees.
+if command -v ccache >/dev/null; then
+  args+=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache)
+  export CCACHE_BASEDIR="${CCACHE_BASEDIR:-$(dirname "$top")}" CCACHE_NOHASHDIR=1
+fi
 if [ ! -f "$dir/CMakeCache.txt" ]; then
   cmake -S "$top" -B "$dir" -G Ninja "${args[@]}" >/dev/null
 fi
