@@ -1,6 +1,8 @@
 // Values from the device as the pages read them: UTF-8 name texts (read, written back, read
-// again), MAC addresses from table indexes, and the views' renderings of numbers and states.
+// again), MAC addresses from table indexes, port-list bitmaps, and the views' renderings of numbers
+// and states.
 #include "pages/common/Format.h"
+#include "pages/common/PortList.h"
 #include "pages/mib/ForwardingTableDlg.h"
 #include "pages/mib/InterfaceTableDlg.h"
 #include "pages/mib/SystemInfoDlg.h"
@@ -9,6 +11,8 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
+#include <algorithm>
+#include <vector>
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
@@ -33,5 +37,29 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     CSystemInfoDlg::RuntimeText(value);
     CTcpServiceDlg::StateText(value);
     CForwardingTableDlg::StatusText(value);
+
+    // Port-list bitmaps of any length, for every panel size: decoded within the value and the port
+    // count, and what is written from the decoded list decodes to the same ports.
+    for (int nPorts : {0, 10, 16, 24, 28, 48, 52}) {
+        QString list;
+        const int nCount = PortListFromBitmap(bytes, nPorts, list);
+        const qsizetype nExamined = std::min<qsizetype>(bytes.size(), (nPorts + 7) / 8);
+        if (nCount < 0 || nCount > nExamined * 8)
+            std::abort();
+        const std::vector<int> ports = PortsFromBitmap(bytes, nPorts);
+        if (static_cast<int>(ports.size()) != nCount || (!ports.empty() && ports.back() > nExamined * 8))
+            std::abort();
+        PortRangeFromBitmap(bytes, nPorts);
+        const std::vector<int> flags = PortFlagsFromList(list, nPorts);
+        QString again;
+        PortListFromBitmap(PortBitmapFromFlags(flags, nPorts), nPorts, again);
+        std::vector<int> inRange;
+        for (int p : ports)
+            if (p <= nPorts)
+                inRange.push_back(p);
+        if (PortFlagsFromList(again, nPorts) != flags || PortsFromBitmap(PortBitmapFromFlags(flags, nPorts), nPorts) != inRange)
+            std::abort();
+    }
+    BytesFromHex(value, 8);
     return 0;
 }
