@@ -851,9 +851,24 @@ int main(int argc, char** argv)
         const QString arg = QString::fromLocal8Bit(argv[i]);
         if (arg == QLatin1String("--preview") && i + 1 < argc) {
             preview = QString::fromLocal8Bit(argv[++i]);
+        } else if (arg == QLatin1String("--icon") && i + 1 < argc) {
+            // The program icon for desktops: icon 447 at twice its size, magenta transparent.
+            QImage icon = Icon447().convertToFormat(QImage::Format_ARGB32);
+            for (int y = 0; y < icon.height(); ++y)
+                for (int x = 0; x < icon.width(); ++x)
+                    if ((icon.pixel(x, y) & 0xFFFFFFu) == (kMagenta & 0xFFFFFFu))
+                        icon.setPixel(x, y, 0);
+            const QString file = QString::fromLocal8Bit(argv[++i]);
+            if (!icon.scaled(icon.size() * 2).save(file)) {
+                std::fprintf(stderr, "tqx-art: cannot write %s\n", qPrintable(file));
+                return 1;
+            }
+            return 0;
         } else if (arg == QLatin1String("--help") || arg == QLatin1String("-h")) {
             std::printf("usage: tqx-art [--preview DIR] OUTROOT\n"
-                        "writes OUTROOT/panel/bitmaps/*.bmp and OUTROOT/models/<MODEL>/*\n");
+                        "writes OUTROOT/panel/bitmaps/*.bmp and OUTROOT/models/<MODEL>/*\n"
+                        "       tqx-art --icon FILE.png\n"
+                        "writes the program icon for desktops\n");
             return 0;
         } else if (arg.startsWith(QLatin1Char('-')) || !root.isEmpty()) {
             std::fprintf(stderr, "tqx-art: unexpected argument %s\nusage: tqx-art [--preview DIR] OUTROOT\n", argv[i]);

@@ -5,7 +5,7 @@ packages=(build-essential cmake ninja-build pkg-config
           qt6-base-dev qt6-qpa-plugins libgl-dev
           libsnmp-dev snmpd snmp libpugixml-dev
           libgtest-dev libgmock-dev libbenchmark-dev
-          clang libclang-rt-14-dev python3 ccache)
+          clang libclang-rt-14-dev python3 ccache dpkg-dev)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
