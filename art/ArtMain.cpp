@@ -494,6 +494,7 @@ const std::vector<ModelSpec>& Models()
         {"TQF-8828P", "TQF-8828P", "TQF8828P", 28, 4, 12, true, false, false, true, {25, 23}, "POE SWITCH"},
         {"TQX-8848", "TQX-8848", "TQX8848", 48, 4, 12, false, true, true, true, {21, 27}, "MANAGED SWITCH"},
         {"TQX-8816", "TQX-8816", "TQX8816", 16, 4, 12, false, false, false, true, {25, 26}, "MANAGED SWITCH"},
+        {"TQX-8852", "TQX-8852", "TQX8852", 52, 4, 12, false, true, true, true, {21, 27}, "GIGABIT SWITCH"},
     };
     return models;
 }

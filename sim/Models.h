@@ -34,6 +34,8 @@ inline const std::vector<ModelInfo>& Models()
          "TQX-8816 16-Port 10/100Mbps Managed Switch with 4 Gigabit Combo Ports"},
         {"TQX-8848", 48, 4, false, 0, 0, true, "76.8848",
          "TQX-8848 48-Port 10/100Mbps + 4 Gigabit Combo Managed Switch"},
+        {"TQX-8852", 52, 4, true, 0, 0, true, "76.8852",
+         "TQX-8852 48-Port Gigabit + 4 Gigabit Combo Managed Switch"},
     };
     return models;
 }

@@ -33,6 +33,7 @@ const Kit kKits[] = {
     {"TQF-8828P", "TQF8828P.xml", 28, 4, "N", "N"},
     {"TQX-8848", "TQX8848.xml", 48, 4, "Y", "Y"},
     {"TQX-8816", "TQX8816.xml", 16, 4, "N", "N"},
+    {"TQX-8852", "TQX8852.xml", 52, 4, "Y", "Y"},
 };
 
 QByteArray ReadAll(const QString& path)

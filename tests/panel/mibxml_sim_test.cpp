@@ -20,7 +20,7 @@ TEST(MibXmlSim, EveryModelAnswersItsConfigurationObjects)
     if (!std::filesystem::exists(tqxtest::BuiltProgram("sim/tqx-sim")))
         GTEST_SKIP() << "tqx-sim is not built in this build folder";
     int nModels = 0;
-    for (const char* model : {"TQX-8800", "TQX-8810P", "TQF-8828P", "TQX-8848"}) {
+    for (const char* model : {"TQX-8800", "TQX-8810P", "TQF-8828P", "TQX-8848", "TQX-8816", "TQX-8852"}) {
         SCOPED_TRACE(model);
         const QString file = QStringLiteral(TQX_SOURCE_DIR "/models/") + QString::fromLatin1(model)
             + QStringLiteral("/TQX9048_CFG.XML");
@@ -68,7 +68,7 @@ TEST(MibXmlSim, EveryModelAnswersItsConfigurationObjects)
         sim.process().stop();
     }
     ResetSettings();
-    EXPECT_EQ(nModels, 4);
+    EXPECT_EQ(nModels, 6);
 }
 
 }  // namespace

@@ -124,7 +124,7 @@ TEST(SimAgent, ServesEachModelOverV1AndV2c)
     };
     for (const Case c : {Case{"TQX-8800", 24, false, false}, Case{"TQX-8810P", 10, true, false},
                          Case{"TQF-8828P", 28, true, false}, Case{"TQX-8816", 16, false, false},
-                         Case{"TQX-8848", 48, false, true}}) {
+                         Case{"TQX-8848", 48, false, true}, Case{"TQX-8852", 52, false, true}}) {
         SCOPED_TRACE(c.model);
         SimAgent sim(c.model);
         ASSERT_TRUE(sim.ok()) << sim.process().output();
@@ -575,7 +575,8 @@ TEST(SimAgent, ForwardingTablesAndAgingTime)
     const std::string fdb = "1.3.6.1.2.1.17.7.1.2.2.1";
     const std::string aging = "1.3.6.1.2.1.17.4.2.0";
     for (const auto& [model, ports] : {std::pair{"TQX-8800", 24}, std::pair{"TQX-8810P", 10}, std::pair{"TQF-8828P", 28},
-                                       std::pair{"TQX-8816", 16}, std::pair{"TQX-8848", 48}}) {
+                                       std::pair{"TQX-8816", 16}, std::pair{"TQX-8848", 48},
+                                       std::pair{"TQX-8852", 52}}) {
         SCOPED_TRACE(model);
         SimAgent sim(model);
         ASSERT_TRUE(sim.ok()) << sim.process().output();
