@@ -1,6 +1,6 @@
 #include "app/CommandLine.h"
 
-#include "app/Settings.h"
+#include "core/Settings.h"
 
 #include <algorithm>
 #include <climits>

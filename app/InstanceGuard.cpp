@@ -1,6 +1,6 @@
 #include "app/InstanceGuard.h"
 
-#include "app/Trace.h"
+#include "core/Trace.h"
 
 #include <QCryptographicHash>
 #include <QDeadlineTimer>

@@ -4,9 +4,9 @@
 #include "app/InstanceGuard.h"
 #include "app/ModuleDlg.h"
 #include "app/Pages.h"
-#include "app/Settings.h"
+#include "core/Settings.h"
 #include "app/Snapshot.h"
-#include "app/Trace.h"
+#include "core/Trace.h"
 #include "app/UserIni.h"
 #include "pages/common/MessageBox.h"
 

@@ -1,8 +1,8 @@
 #include "app/ModuleDlg.h"
 
-#include "app/Settings.h"
+#include "core/Settings.h"
 #include "app/Tools.h"
-#include "app/Trace.h"
+#include "core/Trace.h"
 #include "app/UserIni.h"
 #include "pages/common/MessageBox.h"
 #include "panel/Launcher.h"

@@ -1,7 +1,7 @@
 #include "app/Snapshot.h"
 
 #include "app/ModuleDlg.h"
-#include "app/Trace.h"
+#include "core/Trace.h"
 #include "pages/common/PageDlg.h"
 
 #include <QApplication>

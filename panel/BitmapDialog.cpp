@@ -1,6 +1,6 @@
 #include "panel/BitmapDialog.h"
 
-#include "app/Trace.h"
+#include "core/Trace.h"
 #include "panel/PanelLoader.h"
 
 #include <QAbstractButton>

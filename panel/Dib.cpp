@@ -1,6 +1,6 @@
 #include "panel/Dib.h"
 
-#include "app/Trace.h"
+#include "core/Trace.h"
 
 #include <QFile>
 #include <QIODevice>

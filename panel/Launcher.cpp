@@ -1,6 +1,6 @@
 #include "panel/Launcher.h"
 
-#include "app/Trace.h"
+#include "core/Trace.h"
 
 #include <QDesktopServices>
 #include <QProcess>

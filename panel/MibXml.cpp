@@ -1,6 +1,6 @@
 #include "panel/MibXml.h"
 
-#include "app/Trace.h"
+#include "core/Trace.h"
 #include "panel/PanelLoader.h"
 
 #include <QFile>

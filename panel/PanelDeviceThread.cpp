@@ -1,7 +1,7 @@
 #include "panel/PanelDeviceThread.h"
 
-#include "app/Settings.h"
-#include "app/Trace.h"
+#include "core/Settings.h"
+#include "core/Trace.h"
 
 #include <chrono>
 

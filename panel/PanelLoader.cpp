@@ -1,6 +1,6 @@
 #include "panel/PanelLoader.h"
 
-#include "app/Trace.h"
+#include "core/Trace.h"
 #include "panel/MyBitmapApp.h"
 
 #include <QFile>

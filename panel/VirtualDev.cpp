@@ -1,7 +1,7 @@
 #include "panel/VirtualDev.h"
 
-#include "app/Settings.h"
-#include "app/Trace.h"
+#include "core/Settings.h"
+#include "core/Trace.h"
 #include "panel/BitmapDialog.h"
 #include "panel/Launcher.h"
 #include "panel/MyBitmapApp.h"

@@ -1,8 +1,8 @@
 // CCommonSNMP: the session object over the engine classes.
 #include "snmp/CommonSnmp.h"
 
-#include "app/Settings.h"
-#include "app/Trace.h"
+#include "core/Settings.h"
+#include "core/Trace.h"
 
 #include <algorithm>
 

@@ -5,7 +5,7 @@
 //
 //   bench_mainwin_poll [SECONDS]
 #include "app/ModuleDlg.h"
-#include "app/Settings.h"
+#include "core/Settings.h"
 
 #include "Agents.h"
 

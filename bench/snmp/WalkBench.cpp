@@ -5,7 +5,7 @@
 // includes its process start-up (it is measured as a user would run it); both sides repeat the
 // whole walk the same number of times against the same agent in this run.
 #include "Agents.h"
-#include "app/Settings.h"
+#include "core/Settings.h"
 #include "snmp/CommonSnmp.h"
 
 #include <QCoreApplication>

@@ -1,6 +1,6 @@
 #include "pages/common/MessageBox.h"
 
-#include "app/Trace.h"
+#include "core/Trace.h"
 
 #include <QGuiApplication>
 #include <QMessageBox>

@@ -1,6 +1,6 @@
 #include "pages/common/PageDlg.h"
 
-#include "app/Trace.h"
+#include "core/Trace.h"
 #include "pages/common/Controls.h"
 #include "panel/MyBitmapApp.h"
 #include "snmp/CommonSnmp.h"

@@ -1,6 +1,6 @@
 #include "pages/mib/IpTableDlg.h"
 
-#include "app/Settings.h"
+#include "core/Settings.h"
 #include "pages/common/Controls.h"
 #include "pages/common/ListCtrl.h"
 

@@ -1,7 +1,7 @@
 // The exchange of one request with net-snmp's single-session API, and the worker threads.
 #include "snmp/engine/SnmpTransport.h"
 
-#include "app/Settings.h"
+#include "core/Settings.h"
 
 #include <net-snmp/net-snmp-config.h>
 #include <net-snmp/net-snmp-includes.h>

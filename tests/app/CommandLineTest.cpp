@@ -1,5 +1,5 @@
 #include "app/CommandLine.h"
-#include "app/Settings.h"
+#include "core/Settings.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // The command-line parser on arbitrary bytes: nothing may overflow, and every value must respect its
 // field's limit, hold no space and no slash, and the port must be a valid one.
 #include "app/CommandLine.h"
-#include "app/Settings.h"
+#include "core/Settings.h"
 
 #include <cstdint>
 #include <cstdlib>

@@ -1,6 +1,6 @@
 #include "app/ModuleApp.h"
 #include "app/ModuleDlg.h"
-#include "app/Settings.h"
+#include "core/Settings.h"
 
 #include "Agents.h"
 #include "MessageRecorder.h"

@@ -2,7 +2,7 @@
 // is split into lines: link ports, admin, oper, speed and medium lists, then PoE ports and values
 // (each a comma list), then the number of ports to run with; the window is then painted.
 #include "app/ModuleDlg.h"
-#include "app/Settings.h"
+#include "core/Settings.h"
 
 #include <QApplication>
 #include <QDir>

@@ -2,7 +2,7 @@
 #pragma once
 
 #include "app/ModuleDlg.h"
-#include "app/Settings.h"
+#include "core/Settings.h"
 
 #include "Agents.h"
 #include "QtSupport.h"

@@ -2,7 +2,7 @@
 // for comparison, and the rows a page's list shows.
 #pragma once
 
-#include "app/Settings.h"
+#include "core/Settings.h"
 #include "pages/common/Controls.h"
 #include "pages/common/ListCtrl.h"
 

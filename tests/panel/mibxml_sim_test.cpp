@@ -1,7 +1,7 @@
 // Each model's configuration description against the simulated switch of that model: one read of
 // every object of a section, as the Device Configure page makes it, answers every object, and the
 // value labels cover what the device reports.
-#include "app/Settings.h"
+#include "core/Settings.h"
 #include "panel/MibXml.h"
 #include "snmp/engine/Snmp.h"
 

@@ -1,5 +1,5 @@
 // The panel object tree: class names, the "over" rule, the port's lamp rule, the reset, clicks.
-#include "app/Settings.h"
+#include "core/Settings.h"
 #include "panel/Launcher.h"
 #include "panel/VirtualDev.h"
 

@@ -2,7 +2,7 @@
 // callback behaves like the module's pages.
 #pragma once
 
-#include "app/Settings.h"
+#include "core/Settings.h"
 #include "snmp/CommonSnmp.h"
 
 #include <arpa/inet.h>

@@ -3,7 +3,7 @@
 // output of a command-line tool (net-snmp's snmpwalk and friends).
 #pragma once
 
-#include "app/Settings.h"
+#include "core/Settings.h"
 
 #include <QApplication>
 #include <QCoreApplication>

@@ -1,4 +1,4 @@
-#include "Settings.h"
+#include "core/Settings.h"
 
 QString g_strDeviceIP;
 QString g_strGetCommunity = QStringLiteral("public");

@@ -1,3 +1,3 @@
-#include "Trace.h"
+#include "core/Trace.h"
 
 Q_LOGGING_CATEGORY(lcTrace, "tqx.trace")
