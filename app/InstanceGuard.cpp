@@ -130,13 +130,15 @@ void CInstanceGuard::onReadyRead(QLocalSocket* socket)
             socket->abort();
             return;
         }
+        // A request may run a page's modal loop, in which this connection can end and be deleted:
+        // it is carried out from the event loop, after the reading here is done with the socket.
         if (line == "activate") {
-            emit activateRequested();
+            QMetaObject::invokeMethod(this, &CInstanceGuard::activateRequested, Qt::QueuedConnection);
         } else if (line.startsWith("command ")) {
             bool ok = false;
             const int id = line.mid(8).toInt(&ok);
             if (ok)
-                emit commandRequested(id);
+                QMetaObject::invokeMethod(this, [this, id] { emit commandRequested(id); }, Qt::QueuedConnection);
         }
     }
     if (socket->bytesAvailable() > kMaxRequestLine)

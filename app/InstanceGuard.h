@@ -7,7 +7,8 @@
 // The socket carries lines of ASCII text, each ended by "\n", from the later start to the first:
 //   activate        bring the main window to the front
 //   command <id>    run menu command <id> (decimal) in the main window
-// Unknown lines are ignored; a line longer than kMaxRequestLine bytes ends the connection, and so
+// Requests are signalled from the event loop once the line is read, never from inside the read, so a
+// connection may close, stay or send more while the request runs. Unknown lines are ignored; a line longer than kMaxRequestLine bytes ends the connection, and so
 // does a client that stays silent for kRequestIdleMs.
 #pragma once
 

@@ -481,8 +481,11 @@ bool CModuleDlg::OnCommand(int nCommand)
         return true;
     }
     std::unique_ptr<QDialog> pPage = it->second(this);
-    if (pPage)
+    if (pPage) {
+        TRACE() << "command" << nCommand << "opens page" << nTemplate;
         OpenPage(*pPage, nCommand != ID_SNMP_HOST);
+        TRACE() << "page" << nTemplate << "closed";
+    }
     return true;
 }
 

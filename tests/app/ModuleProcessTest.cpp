@@ -100,6 +100,28 @@ TEST_F(ModuleProcess, SecondStartForSameDeviceRaisesFirstAndEnds)
     EXPECT_TRUE(fs::is_empty(runtime));
 }
 
+TEST_F(ModuleProcess, TerminatedWhileAPageAskedForOnTheSocketIsOpen)
+{
+    tqxtest::ChildProcess p;
+    StartServing(p, "127.0.0.1");
+    // The client hangs up while the page is open (and the module has seen it go).
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un addr{};
+    addr.sun_family = AF_UNIX;
+    const std::string path = SocketPath("127.0.0.1");
+    ASSERT_LT(path.size(), sizeof addr.sun_path);
+    std::memcpy(addr.sun_path, path.c_str(), path.size());
+    ASSERT_EQ(::connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr), 0);
+    const std::string line = "command 32805\n";
+    ASSERT_EQ(::write(fd, line.data(), line.size()), static_cast<ssize_t>(line.size()));
+    ASSERT_TRUE(p.waitForOutput("command 32805 opens page 80", 30s)) << p.output();
+    ::close(fd);
+    std::this_thread::sleep_for(500ms);
+    EXPECT_TRUE(Running(p));
+    EXPECT_EQ(p.stop(10s), 0) << p.output();
+    EXPECT_TRUE(fs::is_empty(runtime));
+}
+
 TEST_F(ModuleProcess, LeftoversOfACrashDoNotBlock)
 {
     // A socket file with nobody listening on it.
