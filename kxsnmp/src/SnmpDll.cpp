@@ -1,15 +1,17 @@
 #include <kxsnmp/SnmpDll.h>
 
-#include <QDateTime>
 #include <QPointer>
 #include <QThread>
 
+#include <atomic>
+#include <chrono>
 #include <cstdio>
 
 namespace {
 
 CSnmpDll* g_pSnmpDll = nullptr;
 int g_nSnmpPort = 161;
+std::atomic<std::int64_t (*)()> g_pfnClock{nullptr};
 
 // Delivers a message that cannot be sent at all (no library object, wrong thread).
 std::uint32_t RefuseSend(CSnmpMsg* pMsg, const QString& strReason)
@@ -61,7 +63,7 @@ void CSnmpDll::OnTimer(int nIDEvent)
 {
     if (nIDEvent != 1 || !m_pSnmpSocket)
         return;
-    const qint64 now = QDateTime::currentSecsSinceEpoch();
+    const qint64 now = SnmpClockSeconds();
     auto& pending = m_pSnmpSocket->m_pendingList;
     for (auto it = pending.begin(); it != pending.end(); ++it) {
         CSnmpMsg* pMsg = *it;
@@ -75,6 +77,18 @@ void CSnmpDll::OnTimer(int nIDEvent)
             return;  // one expired request per tick
         }
     }
+}
+
+std::int64_t SnmpClockSeconds()
+{
+    if (auto pfnClock = g_pfnClock.load(std::memory_order_relaxed))
+        return pfnClock();
+    return std::chrono::duration_cast<std::chrono::seconds>(std::chrono::steady_clock::now().time_since_epoch()).count();
+}
+
+void SetSnmpClock(std::int64_t (*pfnClock)())
+{
+    g_pfnClock.store(pfnClock, std::memory_order_relaxed);
 }
 
 int SnmpInit(QCoreApplication* /*pApp*/)

@@ -2,7 +2,6 @@
 #include <kxsnmp/SnmpLog.h>
 #include <kxsnmp/SnmpSocket.h>
 
-#include <QDateTime>
 #include <QHostAddress>
 #include <QPointer>
 
@@ -86,7 +85,7 @@ std::uint32_t CSnmpSocket::SendSnmpMsg(CSnmpMsg* pMsg)
         return pMsg->m_pPdu->m_dwRequestId;
     try {
         pMsg->SnmpEncode();
-        pMsg->m_timeSent = QDateTime::currentSecsSinceEpoch();
+        pMsg->m_timeSent = SnmpClockSeconds();
         if (state() != QAbstractSocket::BoundState)
             throw CSnmpException(KX_E_SOCKET, FormatSocketErrorText(m_nCreateError ? m_nCreateError
                                                                                    : static_cast<int>(QAbstractSocket::UnknownSocketError)));

@@ -9,6 +9,8 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include <chrono>
+#include <cstdlib>
 #include <thread>
 
 using namespace nettest;
@@ -102,8 +104,16 @@ TEST_F(TrackingTest, ExpiredRequestsAreDeliveredOnePerTickOldestFirst)
     EXPECT_EQ(owner.calls.size(), 3u);
 }
 
-TEST_F(TrackingTest, ExpiryFollowsWholeSecondsAgainstTheTimeOut)
+// The library's clock, stepped by the test: s_now is what SnmpClockSeconds() reads while installed.
+struct SteppedClock {
+    static inline std::int64_t s_now = 1000;
+    SteppedClock() { SetSnmpClock([] { return s_now; }); }
+    ~SteppedClock() { SetSnmpClock(nullptr); }
+};
+
+TEST_F(TrackingTest, ExpiryFollowsWholeSecondsOfTheLibraryClockAgainstTheTimeOut)
 {
+    SteppedClock clock;
     struct Case { int timeoutMs; int ageSeconds; bool expired; };
     const Case cases[] = {{5000, 5, false}, {5000, 6, true}, {500, 0, false}, {500, 1, true}, {1000, 1, false},
                           {1000, 2, true}};
@@ -113,11 +123,28 @@ TEST_F(TrackingTest, ExpiryFollowsWholeSecondsAgainstTheTimeOut)
         SetSnmpTimeout(c.timeoutMs);
         SendSnmpMsg(NewRequest(&owner, KX_PDU_GET, {kOidA}));
         ASSERT_EQ(GetSnmpSocket()->m_pendingList.size(), 1u);
-        GetSnmpSocket()->m_pendingList.front()->m_timeSent = QDateTime::currentSecsSinceEpoch() - c.ageSeconds;
+        EXPECT_EQ(GetSnmpSocket()->m_pendingList.front()->m_timeSent, SteppedClock::s_now);
+        SteppedClock::s_now += c.ageSeconds;
         GetSnmpDllDlg()->OnTimer(1);
         EXPECT_EQ(owner.calls.size(), c.expired ? 1u : 0u);
         GetSnmpSocket()->ReleasePending();
     }
+}
+
+TEST_F(TrackingTest, TimeOutsRunOnTheMonotonicClockNotTheWallClock)
+{
+    // The library's own clock is steady_clock's seconds: the wall clock (seconds since 1970) can be
+    // stepped back or forward while requests wait.
+    const auto steady = std::chrono::duration_cast<std::chrono::seconds>(
+                            std::chrono::steady_clock::now().time_since_epoch()).count();
+    EXPECT_LE(std::abs(SnmpClockSeconds() - steady), 1);
+    Owner owner;
+    SendSnmpMsg(NewRequest(&owner, KX_PDU_GET, {kOidA}));
+    ASSERT_EQ(GetSnmpSocket()->m_pendingList.size(), 1u);
+    EXPECT_LE(std::abs(GetSnmpSocket()->m_pendingList.front()->m_timeSent - steady), 1);
+    EXPECT_GT(std::abs(GetSnmpSocket()->m_pendingList.front()->m_timeSent - QDateTime::currentSecsSinceEpoch()), 60)
+        << "this machine's monotonic clock happens to read like the wall clock";
+    GetSnmpSocket()->ReleasePending();
 }
 
 TEST_F(TrackingTest, MessageOfADestroyedOwnerIsReleasedNotDelivered)

@@ -50,5 +50,10 @@ KXSNMP_EXPORT void SetSnmpTimeout(int nTimeout);
 KXSNMP_EXPORT void SetSnmpPort(int nPort);
 // The agents' UDP port in use.
 KXSNMP_EXPORT int GetSnmpPort();
+// Whole seconds on the library's clock, the base of every time-out: a monotonic clock, so that a
+// wall clock stepped by NTP or by hand neither holds requests back nor expires them all at once.
+KXSNMP_EXPORT std::int64_t SnmpClockSeconds();
+// Replaces that clock (nullptr restores the monotonic one); for tests that step time.
+KXSNMP_EXPORT void SetSnmpClock(std::int64_t (*pfnClock)());
 KXSNMP_EXPORT CSnmpSocket* GetSnmpSocket();
 KXSNMP_EXPORT CSnmpDll* GetSnmpDllDlg();

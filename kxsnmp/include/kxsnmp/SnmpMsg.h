@@ -172,7 +172,7 @@ public:
     std::uint8_t m_byPacket[KX_SNMP_PACKET_SIZE] = {};
     std::int32_t m_nPacketLength = 0;
     CSnmpException m_error;
-    std::int64_t m_timeSent = 0;  // seconds since the epoch of the last transmission
+    std::int64_t m_timeSent = 0;  // SnmpClockSeconds() at the last transmission
     SnmpCallback m_pfnCallback = nullptr;
 
     // The last request id handed out; 0 at load, wraps at 32 bits.
