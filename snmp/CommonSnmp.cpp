@@ -15,6 +15,7 @@ struct CV1Step {
     std::shared_ptr<CCommonSnmpShared> shared;
     SnmpCallback callback;
     void* user;
+    unsigned opening;  // the session's opening that sent the step
 };
 
 } // namespace
@@ -51,6 +52,13 @@ CCommonSNMP::~CCommonSNMP()
         m_hWalkThread.detach();
     }
     StopWalkThread();
+    // What the previous opening sent is no longer this session's.
+    {
+        std::lock_guard lock(m_pShared->m_listMutex);
+        m_pShared->m_listRequestId.clear();
+        ++m_pShared->m_nOpening;
+    }
+
     delete m_pSnmpTable;
     m_pSnmpTable = nullptr;
     delete m_pSnmp;
@@ -101,6 +109,13 @@ bool CCommonSNMP::Open(int nPduType)
     if (!onWalkThread) {
         StopWalkThread();
         m_bWalkStop = false;
+    }
+
+    // What the previous opening sent is no longer this session's.
+    {
+        std::lock_guard lock(m_pShared->m_listMutex);
+        m_pShared->m_listRequestId.clear();
+        ++m_pShared->m_nOpening;
     }
 
     delete m_pSnmpTable;
@@ -247,7 +262,17 @@ unsigned int CCommonSNMP::V1StepDone(CSnmp* reply, int requestId, void* user, in
     std::unique_ptr<CV1Step> step(static_cast<CV1Step*>(user));
     // StartWalk records the id while holding the list lock; wait for that before the owner checks it.
     { std::lock_guard lock(step->shared->m_listMutex); }
-    step->callback(reply, requestId, step->user, error);
+    if (step->opening != step->shared->m_nOpening.load()) {
+        // Sent before the session was opened again: nobody waits for it any more, and unless the new
+        // opening has started a walk of its own, none is running now.
+        if (error == 0)
+            delete reply;
+        std::lock_guard lock(step->shared->m_listMutex);
+        if (step->shared->m_nWalkOpening != step->shared->m_nOpening.load())
+            step->shared->m_hEventDone.set();
+    } else {
+        step->callback(reply, requestId, step->user, error);
+    }
     // A session that was closed meanwhile starts no further step: its walk has ended here.
     if (step->shared->m_bClosing)
         step->shared->m_hEventDone.set();
@@ -268,10 +293,11 @@ int CCommonSNMP::StartWalk(SnmpCallback pfnCallback, void* pUser, int nTimeout)
     const int timeout = nTimeout == 0 ? m_nTimeout : nTimeout;
     int rc = -1;
     if (m_nVersion == 1) {
-        m_pShared->m_hEventDone.reset();
-        auto* step = new CV1Step{m_pShared, pfnCallback, pUser};
+        auto* step = new CV1Step{m_pShared, pfnCallback, pUser, m_pShared->m_nOpening.load()};
         {
             std::lock_guard lock(m_pShared->m_listMutex);
+            m_pShared->m_hEventDone.reset();
+            m_pShared->m_nWalkOpening = step->opening;
             rc = m_pSnmpTable->getNext(m_pszHost.constData(), &CCommonSNMP::V1StepDone, step, timeout);
             if (rc == 0)
                 m_pShared->m_listRequestId.push_back(m_pSnmp->getRequestID());

@@ -33,6 +33,8 @@ struct CCommonSnmpShared {
     Event m_hEventDone{Event::Reset::Manual, true};  // signalled while no walk is running
     std::atomic<bool> m_bClosing{false};
     std::atomic<bool> m_bGone{false};       // the session was destroyed from its own walk callback
+    std::atomic<unsigned> m_nOpening{0};    // counts Open calls: a step of an earlier opening is dropped
+    unsigned m_nWalkOpening = 0;            // the opening of the last SNMPv1 step started (m_listMutex)
 };
 
 class CCommonSNMP {
@@ -42,7 +44,9 @@ public:
     CCommonSNMP(const CCommonSNMP&) = delete;
     CCommonSNMP& operator=(const CCommonSNMP&) = delete;
 
-    // 0 GET, 1 GET-NEXT, 3 SET. False for an unsupported version (only 1 and 3) or PDU type.
+    // 0 GET, 1 GET-NEXT, 3 SET. False for an unsupported version (only 1 and 3) or PDU type. Forgets
+    // what the previous opening sent: a walk step still in flight is dropped when its reply comes,
+    // never handed to the callback.
     bool Open(int nPduType);
     // A QString value is sent as Latin-1 text; text in other encodings goes as bytes through
     // AddOidValue.

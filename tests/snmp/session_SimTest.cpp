@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <set>
+
 #include <filesystem>
 
 using namespace snmptest;
@@ -237,6 +239,52 @@ TEST(SessionSimDelay, OpenDuringAV3WalkStopsItAndTheSessionWalksAgain)
     EXPECT_EQ(second.finalError, kSnmpEndOfTable);
     std::lock_guard lockFirst(first.mutex);
     EXPECT_EQ(first.rows.size(), rowsBefore);  // nothing more reached the stopped walk
+    ResetSettings();
+}
+
+TEST(SessionSimDelay, OpenDuringAV1WalkDropsTheStepInFlight)
+{
+    // The poller re-opens its session each cycle: the reply to a step sent before must not reach the
+    // callback, or two chains of steps would walk at once.
+    if (!SimBuilt())
+        GTEST_SKIP() << "tqx-sim is not built in this build folder";
+    tqxtest::SimAgent sim("TQX-8800", {"--delay", "150"});
+    ASSERT_TRUE(sim.ok()) << sim.process().output();
+    UseAgent(sim.port(), "1", "2000");
+    CCommonSNMP session;
+    WalkOwner first;
+    first.session = &session;
+    first.columns = 1;
+    ASSERT_TRUE(session.Open(1));
+    ASSERT_EQ(session.AddOid(QString::fromLatin1(kLinkColumns[0]), 4, nullptr), 0);
+    ASSERT_EQ(session.StartWalk(&WalkOwner::Row, &first, 0), 0);
+    const auto start = std::chrono::steady_clock::now();
+    while ([&] { std::lock_guard lock(first.mutex); return first.rows.size() < 2; }()) {
+        ASSERT_LT(Elapsed(start), 10s);
+        std::this_thread::sleep_for(5ms);
+    }
+    ASSERT_TRUE(session.Open(1));  // a step of the first walk is in flight now
+    int callbacksAtOpen = 0;
+    {
+        std::lock_guard lock(first.mutex);
+        callbacksAtOpen = first.callbacks;
+        ASSERT_FALSE(first.finished.isSet());
+    }
+    WalkOwner second;
+    second.session = &session;
+    second.columns = 1;
+    ASSERT_EQ(session.AddOid(QString::fromLatin1(kLinkColumns[0]), 4, nullptr), 0);
+    ASSERT_EQ(session.StartWalk(&WalkOwner::Row, &second, 0), 0);
+    ASSERT_TRUE(second.finished.wait(30000));
+    std::lock_guard lock(second.mutex);
+    EXPECT_EQ(second.finalError, kSnmpEndOfTable);
+    // Each row once: no second chain walked along.
+    const std::set<QString> distinct(second.suffixes.begin(), second.suffixes.end());
+    EXPECT_EQ(distinct.size(), second.suffixes.size());
+    EXPECT_GE(second.rows.size(), 24u);
+    std::lock_guard lockFirst(first.mutex);
+    EXPECT_EQ(first.callbacks, callbacksAtOpen);  // the step in flight was dropped, not delivered
+    EXPECT_EQ(second.lateReplies, 0);
     ResetSettings();
 }
 
