@@ -1,6 +1,9 @@
 // CModuleDlg: the module's main window. It shows the device's front panel, keeps it current through
 // the poller thread, turns menu commands (and "command <id>" requests of a later start) into pages
 // and tools, paints the port lamps from the bitmap store, and tears everything down in order.
+// ModuleDlg.cpp holds the window's life and the command dispatch; ModuleMenu.cpp the menu, its
+// trimming and the page registry; ModulePoll.cpp the poller's reads and walks; ModuleLamps.cpp the
+// lamps; Tools.cpp the tools.
 #pragma once
 
 #include "panel/BitmapDialog.h"
@@ -189,6 +192,9 @@ private:
     void WalkEnded(bool bApplied);
     void UpdateBlinkingLamps();
     void StartBlinkTimer();
+    void LoadLampBitmaps();
+    // The page registered for a command, or null.
+    static const PageFactory* FindPageFactory(int nCommand);
 
     static unsigned int LinkRowCallback(CSnmp* pReply, int nRequestId, void* pUser, int nError);
     static unsigned int PoeRowCallback(CSnmp* pReply, int nRequestId, void* pUser, int nError);

@@ -1,5 +1,12 @@
 #include "app/Tools.h"
 
+#include "app/ModuleDlg.h"
+#include "core/Settings.h"
+#include "core/Trace.h"
+#include "pages/common/MessageBox.h"
+#include "panel/Launcher.h"
+#include "snmp/CommonSnmp.h"
+
 #include "panel/MyBitmapApp.h"
 
 #include <QDialogButtonBox>
@@ -43,4 +50,63 @@ CAboutDlg::CAboutDlg(const QString& strDeviceName, QWidget* parent) : QDialog(pa
     pButtons->button(QDialogButtonBox::Ok)->setObjectName(QStringLiteral("1"));
     connect(pButtons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     pLayout->addWidget(pButtons);
+}
+
+// ---------------------------------------------------------------------------------------------
+// The main window's tools
+
+namespace {
+
+const QString kOidReboot = QStringLiteral("1.3.6.1.4.1.32473.10.76.10.1.9");
+const QString kOidSave = QStringLiteral("1.3.6.1.4.1.32473.10.76.10.1.10");
+
+} // namespace
+
+void CModuleDlg::OnTelnet()
+{
+    if (!AppQuestionBox(QStringLiteral("Do you want to TELNET this device?"), this))
+        return;
+    // A failed start is silent.
+    if (!g_strDeviceIP.isEmpty() && !CLauncher::Telnet(g_strDeviceIP))
+        TRACE() << "telnet could not be started";
+}
+
+void CModuleDlg::OnWeb()
+{
+    if (!AppQuestionBox(QStringLiteral("Do you want to access this device with browser?"), this))
+        return;
+    if (g_strDeviceIP.isEmpty())
+        return;
+    if (!CLauncher::Browse(g_strDeviceIP))
+        AppMessageBox(QStringLiteral("Failed to get IE path !"), this);
+}
+
+void CModuleDlg::OnReboot()
+{
+    if (!AppQuestionBox(QStringLiteral("Do you want to reboot the device?"), this))
+        return;
+    CCommonSNMP session;
+    std::unique_ptr<CSnmp> pReply;
+    if (session.Open(kSnmpPduSet) && session.AddOid(kOidReboot + QStringLiteral(".0"), 1, "1") == 0) {
+        const int rc = session.GetNextSync(pReply, 0);
+        TRACE() << "reboot request:" << rc;
+    }
+    session.Close();
+}
+
+void CModuleDlg::OnSaveConfig()
+{
+    if (!AppQuestionBox(QStringLiteral("Do you want to save the configuration?"), this))
+        return;
+    std::unique_ptr<CSnmp> pReply;
+    int rc = -1;
+    if (m_cCommonSNMPset.Open(kSnmpPduSet) && m_cCommonSNMPset.AddOid(kOidSave + QStringLiteral(".0"), 1, "1") == 0)
+        rc = m_cCommonSNMPset.GetNextSync(pReply, 4000);
+    AppMessageBox(rc != 0 ? QStringLiteral("failed") : QStringLiteral("success"), this);
+}
+
+void CModuleDlg::OnAbout()
+{
+    CAboutDlg about(m_strDeviceName, this);
+    OpenPage(about);
 }

@@ -2,30 +2,12 @@
 
 #include "pages/common/ListCtrl.h"
 #include "snmp/CommonSnmp.h"
+#include "snmp/LiveOwners.h"
 
 #include <QLabel>
 #include <QMetaObject>
 #include <QPointer>
 #include <QWidget>
-
-#include <set>
-
-namespace {
-
-// The walks alive. A reply can arrive after its page has gone (a step still in flight when the
-// session gave up waiting); the callback finds its walk here, under the lock, or drops the reply.
-struct CLiveWalks {
-    std::mutex mutex;
-    std::set<const CPageWalk*> walks;
-};
-
-CLiveWalks& LiveWalks()
-{
-    static CLiveWalks live;
-    return live;
-}
-
-} // namespace
 
 int CWalkReply::Count() const
 {
@@ -60,14 +42,12 @@ QString CWalkReply::Suffix(int i) const
 
 CPageWalk::CPageWalk(QObject* pPage, CCommonSNMP& session) : m_pPage(pPage), m_session(session)
 {
-    std::lock_guard lock(LiveWalks().mutex);
-    LiveWalks().walks.insert(this);
+    CLiveOwners::Add(this);
 }
 
 CPageWalk::~CPageWalk()
 {
-    std::lock_guard lock(LiveWalks().mutex);
-    LiveWalks().walks.erase(this);
+    CLiveOwners::Remove(this);
 }
 
 void CPageWalk::SetList(CListCtrl* pList, QLabel* pCount)
@@ -141,11 +121,10 @@ bool CPageWalk::Start(const QStringList& oids, int nPduType, const QString& strC
 unsigned int CPageWalk::RowCallback(CSnmp* pReply, int nRequestId, void* pUser, int nError)
 {
     std::unique_ptr<CSnmp> reply(nError == 0 ? pReply : nullptr);
-    std::lock_guard lock(LiveWalks().mutex);
     auto* pWalk = static_cast<CPageWalk*>(pUser);
-    if (!LiveWalks().walks.count(pWalk))
-        return 0;
-    return pWalk->OnReply(std::move(reply), nRequestId, nError);
+    unsigned int rc = 0;
+    CLiveOwners::Call(pWalk, [&] { rc = pWalk->OnReply(std::move(reply), nRequestId, nError); });
+    return rc;
 }
 
 unsigned int CPageWalk::OnReply(std::unique_ptr<CSnmp> pReply, int nRequestId, int nError)
