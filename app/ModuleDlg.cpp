@@ -90,7 +90,7 @@ bool CModuleDlg::OnInitDialog()
     LoadLampBitmaps();
 
     // 10. and 11. Title and the About item.
-    setWindowTitle(m_strDeviceName + QStringLiteral(": ") + g_strDeviceIP);
+    UpdateTitle();
     if (QAction* pAbout = FindCommand(ID_APP_ABOUT))
         pAbout->setText(QStringLiteral("About ") + m_strDeviceName + QStringLiteral("..."));
 

@@ -165,6 +165,8 @@ public:
     QPoint LampCorner(int nPortObject) const;
     // Number of walks applied (or ended by an error) since the window started.
     int PollCount() const { return m_nPollCount.load(); }
+    // False after a poll walk timed out, until a walk is answered again; the title says so meanwhile.
+    bool IsDeviceAnswering() const { return m_bDeviceAnswering; }
     bool IsBlinkTimerActive() const;
 
 public slots:
@@ -190,6 +192,9 @@ private:
     void DrawBitmap(QPainter& dc, int nKey);
     void SetAllLedStates(int nState);
     void WalkEnded(bool bApplied);
+    // GUI thread: whether the last poll walk was answered; the title follows.
+    void NoteDeviceAnswer(bool bAnswered);
+    void UpdateTitle();
     void UpdateBlinkingLamps();
     void StartBlinkTimer();
     void LoadLampBitmaps();
@@ -236,6 +241,7 @@ private:
     QMenuBar* m_pMenuBar = nullptr;
     QTimer* m_pBlinkTimer = nullptr;
     std::atomic<int> m_nPollCount{0};
+    bool m_bDeviceAnswering = true;
     bool m_bDestroyed = false;
     std::atomic<bool> m_bStopping{false};  // set when the poller is stopped; read by walk callbacks
     bool m_bInitialised = false;

@@ -280,6 +280,7 @@ void CModuleDlg::OnLinkStatusRow(std::unique_ptr<CSnmp> pReply, int nRequestId, 
             QMetaObject::invokeMethod(this, [this, lists] {
                 ShowLinkStatus(lists[0], lists[1], lists[2], lists[3], lists[4]);
                 update();
+                NoteDeviceAnswer(true);
                 WalkEnded(true);
             }, Qt::QueuedConnection);
         }
@@ -304,6 +305,7 @@ void CModuleDlg::OnLinkStatusRow(std::unique_ptr<CSnmp> pReply, int nRequestId, 
         else if (nError == kSnmpEndOfTable)
             ShowLinkStatus(lists[0], lists[1], lists[2], lists[3], lists[4]);
         update();
+        NoteDeviceAnswer(nError != kSnmpTimeout);
         WalkEnded(nError == kSnmpEndOfTable);
     }, Qt::QueuedConnection);
     m_cCommonSNMPDevStat.SignalDone();
@@ -349,6 +351,7 @@ void CModuleDlg::OnPoePortRow(std::unique_ptr<CSnmp> pReply, int nRequestId, int
             QMetaObject::invokeMethod(this, [this, strPorts, strValues] {
                 ShowPoeStatus(strPorts, strValues);
                 update();
+                NoteDeviceAnswer(true);
                 WalkEnded(true);
             }, Qt::QueuedConnection);
         }
@@ -368,6 +371,7 @@ void CModuleDlg::OnPoePortRow(std::unique_ptr<CSnmp> pReply, int nRequestId, int
         if (nError == kSnmpEndOfTable)
             ShowPoeStatus(strPorts, strValues);
         update();
+        NoteDeviceAnswer(nError != kSnmpTimeout);
         WalkEnded(nError == kSnmpEndOfTable);
     }, Qt::QueuedConnection);
     m_cCommonSNMPPoeStat.SignalDone();
@@ -378,6 +382,23 @@ void CModuleDlg::WalkEnded(bool)
 {
     ++m_nPollCount;
     emit pollApplied();
+}
+
+void CModuleDlg::NoteDeviceAnswer(bool bAnswered)
+{
+    if (bAnswered == m_bDeviceAnswering)
+        return;
+    m_bDeviceAnswering = bAnswered;
+    TRACE() << (bAnswered ? "device answers again" : "device is not responding");
+    UpdateTitle();
+}
+
+void CModuleDlg::UpdateTitle()
+{
+    QString strTitle = m_strDeviceName + QStringLiteral(": ") + g_strDeviceIP;
+    if (!m_bDeviceAnswering)
+        strTitle += QStringLiteral(" (not responding)");
+    setWindowTitle(strTitle);
 }
 
 // ---------------------------------------------------------------------------------------------

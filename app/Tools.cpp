@@ -4,6 +4,7 @@
 #include "core/Settings.h"
 #include "core/Trace.h"
 #include "pages/common/MessageBox.h"
+#include "pages/common/Responsive.h"
 #include "panel/Launcher.h"
 #include "snmp/CommonSnmp.h"
 
@@ -66,9 +67,10 @@ void CModuleDlg::OnTelnet()
 {
     if (!AppQuestionBox(QStringLiteral("Do you want to TELNET this device?"), this))
         return;
-    // A failed start is silent.
-    if (!g_strDeviceIP.isEmpty() && !CLauncher::Telnet(g_strDeviceIP))
-        TRACE() << "telnet could not be started";
+    // A start that cannot happen says why, and what to install.
+    QString strProblem;
+    if (!g_strDeviceIP.isEmpty() && !CLauncher::Telnet(g_strDeviceIP, &strProblem))
+        AppMessageBox(strProblem, this);
 }
 
 void CModuleDlg::OnWeb()
@@ -85,23 +87,28 @@ void CModuleDlg::OnReboot()
 {
     if (!AppQuestionBox(QStringLiteral("Do you want to reboot the device?"), this))
         return;
-    CCommonSNMP session;
-    std::unique_ptr<CSnmp> pReply;
-    if (session.Open(kSnmpPduSet) && session.AddOid(kOidReboot + QStringLiteral(".0"), 1, "1") == 0) {
-        const int rc = session.GetNextSync(pReply, 0);
-        TRACE() << "reboot request:" << rc;
-    }
-    session.Close();
+    RunWhileResponsive(this, [] {
+        CCommonSNMP session;
+        std::unique_ptr<CSnmp> pReply;
+        if (session.Open(kSnmpPduSet) && session.AddOid(kOidReboot + QStringLiteral(".0"), 1, "1") == 0) {
+            const int rc = session.GetNextSync(pReply, 0);
+            TRACE() << "reboot request:" << rc;
+        }
+        session.Close();
+        return 0;
+    });
 }
 
 void CModuleDlg::OnSaveConfig()
 {
     if (!AppQuestionBox(QStringLiteral("Do you want to save the configuration?"), this))
         return;
-    std::unique_ptr<CSnmp> pReply;
-    int rc = -1;
-    if (m_cCommonSNMPset.Open(kSnmpPduSet) && m_cCommonSNMPset.AddOid(kOidSave + QStringLiteral(".0"), 1, "1") == 0)
-        rc = m_cCommonSNMPset.GetNextSync(pReply, 4000);
+    const int rc = RunWhileResponsive(this, [this] {
+        std::unique_ptr<CSnmp> pReply;
+        if (m_cCommonSNMPset.Open(kSnmpPduSet) && m_cCommonSNMPset.AddOid(kOidSave + QStringLiteral(".0"), 1, "1") == 0)
+            return m_cCommonSNMPset.GetNextSync(pReply, 4000);
+        return -1;
+    });
     AppMessageBox(rc != 0 ? QStringLiteral("failed") : QStringLiteral("success"), this);
 }
 

@@ -4,10 +4,12 @@
 
 #include <QDesktopServices>
 #include <QProcess>
+#include <QStandardPaths>
 #include <QStringList>
 #include <QUrl>
 
 #include <mutex>
+#include <vector>
 
 namespace {
 
@@ -38,25 +40,71 @@ bool CLauncher::IsSafeAddress(const QString& strAddress)
     return true;
 }
 
-bool CLauncher::DefaultTelnet(const QString& strAddress)
+namespace {
+
+// Terminals in the order they are tried, with what goes before the command to run in them.
+struct Terminal {
+    const char* program;
+    QStringList before;
+};
+
+const std::vector<Terminal>& Terminals()
 {
-    QStringList args;
-    if (!strAddress.isEmpty()) {
-        if (!IsSafeAddress(strAddress)) {
-            TRACE() << "Telnet: refused address" << strAddress;
-            return false;
-        }
+    static const std::vector<Terminal> terminals = {
+        {"x-terminal-emulator", {QStringLiteral("-e")}},
+        {"xdg-terminal-exec", {}},
+        {"gnome-terminal", {QStringLiteral("--")}},
+        {"konsole", {QStringLiteral("-e")}},
+        {"xfce4-terminal", {QStringLiteral("-x")}},
+        {"mate-terminal", {QStringLiteral("-x")}},
+        {"lxterminal", {QStringLiteral("-e")}},
+        {"qterminal", {QStringLiteral("-e")}},
+        {"terminator", {QStringLiteral("-x")}},
+        {"alacritty", {QStringLiteral("-e")}},
+        {"kitty", {}},
+        {"foot", {}},
+        {"xterm", {QStringLiteral("-e")}},
+    };
+    return terminals;
+}
+
+}  // namespace
+
+CLauncher::TelnetCommand CLauncher::FindTelnetCommand(const QString& strAddress)
+{
+    TelnetCommand command;
+    const QString telnet = QStandardPaths::findExecutable(QStringLiteral("telnet"));
+    if (telnet.isEmpty()) {
+        command.problem = QStringLiteral("The telnet client is not installed. Install the package telnet "
+                                         "(sudo apt install telnet) and try again.");
+        return command;
     }
-    QString program = QStringLiteral("x-terminal-emulator");
-    const QString terminal = qEnvironmentVariable("TERMINAL");
-    if (!terminal.trimmed().isEmpty()) {
-        args = QProcess::splitCommand(terminal);
-        program = args.takeFirst();
-    }
-    args << QStringLiteral("-e") << QStringLiteral("telnet");
+    QStringList tail{QStringLiteral("telnet")};
     if (!strAddress.isEmpty())
-        args << strAddress;
-    return QProcess::startDetached(program, args);
+        tail << strAddress;
+    // $TERMINAL names the user's choice, with its own options; "-e" runs the command in it.
+    QStringList chosen = QProcess::splitCommand(qEnvironmentVariable("TERMINAL").trimmed());
+    if (!chosen.isEmpty()) {
+        const QString program = QStandardPaths::findExecutable(chosen.first());
+        if (!program.isEmpty()) {
+            chosen.removeFirst();
+            command.program = program;
+            command.args = chosen << QStringLiteral("-e") << tail;
+            return command;
+        }
+        TRACE() << "Telnet: the terminal of $TERMINAL is not installed:" << chosen.first();
+    }
+    for (const Terminal& terminal : Terminals()) {
+        const QString program = QStandardPaths::findExecutable(QString::fromLatin1(terminal.program));
+        if (program.isEmpty())
+            continue;
+        command.program = program;
+        command.args = terminal.before + tail;
+        return command;
+    }
+    command.problem = QStringLiteral("No terminal program was found to run telnet in. Install one, for example "
+                                     "the package xterm (sudo apt install xterm), and try again.");
+    return command;
 }
 
 bool CLauncher::DefaultBrowse(const QString& strAddress)
@@ -68,10 +116,36 @@ bool CLauncher::DefaultBrowse(const QString& strAddress)
     return QDesktopServices::openUrl(QUrl(QStringLiteral("http://") + strAddress));
 }
 
-bool CLauncher::Telnet(const QString& strAddress)
+namespace {
+
+bool Failed(QString* pProblem, const QString& strProblem)
 {
-    const Handler handler = Current(g_telnetHandler);
-    return handler ? handler(strAddress) : DefaultTelnet(strAddress);
+    TRACE() << "Telnet:" << strProblem;
+    if (pProblem)
+        *pProblem = strProblem;
+    return false;
+}
+
+}  // namespace
+
+bool CLauncher::DefaultTelnet(const QString& strAddress, QString* pProblem)
+{
+    if (!strAddress.isEmpty() && !IsSafeAddress(strAddress))
+        return Failed(pProblem, QStringLiteral("The address %1 cannot be handed to telnet.").arg(strAddress));
+    const TelnetCommand command = FindTelnetCommand(strAddress);
+    if (command.program.isEmpty())
+        return Failed(pProblem, command.problem);
+    if (!QProcess::startDetached(command.program, command.args))
+        return Failed(pProblem, QStringLiteral("The terminal %1 could not be started.").arg(command.program));
+    TRACE() << "Telnet:" << command.program << command.args.join(QLatin1Char(' '));
+    return true;
+}
+
+bool CLauncher::Telnet(const QString& strAddress, QString* pProblem)
+{
+    if (const Handler handler = Current(g_telnetHandler))
+        return handler(strAddress) || Failed(pProblem, QStringLiteral("The Telnet session could not be started."));
+    return DefaultTelnet(strAddress, pProblem);
 }
 
 bool CLauncher::Browse(const QString& strAddress)

@@ -1,5 +1,6 @@
 #include "pages/common/PageWalk.h"
 
+#include "core/Trace.h"
 #include "pages/common/ListCtrl.h"
 #include "snmp/CommonSnmp.h"
 #include "snmp/LiveOwners.h"
@@ -218,6 +219,16 @@ void CPageWalk::ApplyRow(const QStringList& cells)
 void CPageWalk::ApplyEnd(int nError)
 {
     m_bRunning = false;
+    if (nError == kSnmpTimeout) {
+        // The device stopped answering before the end of the table: what is shown may be short.
+        const QWidget* pPage = qobject_cast<const QWidget*>(m_pPage);
+        TRACE() << "walk of" << (pPage ? pPage->windowTitle() : QString()) << "ended on a time-out after"
+                << (m_pList ? m_pList->GetItemCount() : 0) << "rows, before the end of the table";
+        if (m_pCount)
+            m_pCount->setToolTip(QStringLiteral("The device stopped answering: the list may be incomplete."));
+    } else if (m_pCount) {
+        m_pCount->setToolTip(QString());
+    }
     if (m_pRefresh)
         m_pRefresh->setEnabled(true);
     if (m_endSink)

@@ -12,6 +12,7 @@
 #include <QWidget>
 
 #include <memory>
+#include <vector>
 
 namespace {
 
@@ -276,25 +277,91 @@ TEST(PanelTree, LauncherRefusesAddressesThatAreNotAddresses)
     EXPECT_FALSE(CLauncher::DefaultBrowse(QStringLiteral("x/../y")));
 }
 
-TEST(PanelTree, DefaultTelnetRunsTelnetInTheDesktopTerminal)
+// Sets an environment variable for its lifetime.
+class ScopedEnv {
+public:
+    ScopedEnv(const char* name, const QByteArray& value) : m_name(name), m_had(qEnvironmentVariableIsSet(name)), m_old(qgetenv(name))
+    {
+        if (value.isNull())
+            qunsetenv(name);
+        else
+            qputenv(name, value);
+    }
+    ~ScopedEnv()
+    {
+        if (m_had)
+            qputenv(m_name, m_old);
+        else
+            qunsetenv(m_name);
+    }
+
+private:
+    const char* m_name;
+    bool m_had;
+    QByteArray m_old;
+};
+
+// A folder of executables standing in for installed programs.
+void AddProgram(const QTemporaryDir& dir, const QString& name, const QString& body = QStringLiteral("exit 0\n"))
+{
+    QFile file(dir.filePath(name));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(("#!/bin/sh\n" + body).toUtf8());
+    file.close();
+    file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+}
+
+TEST(PanelTree, TelnetFindsTheDesktopTerminalOrSaysWhatToInstall)
+{
+    const struct {
+        const char* what;
+        std::vector<const char*> installed;
+        const char* program;   // chosen terminal, or null
+        const char* args;
+        const char* problem;   // part of the message when nothing can start
+    } cases[] = {
+        {"the desktop's own terminal first", {"telnet", "xterm", "gnome-terminal", "x-terminal-emulator"},
+         "x-terminal-emulator", "-e telnet 192.0.2.9", nullptr},
+        {"then xdg-terminal-exec", {"telnet", "xterm", "xdg-terminal-exec"}, "xdg-terminal-exec", "telnet 192.0.2.9", nullptr},
+        {"a desktop terminal with its own option", {"telnet", "xterm", "gnome-terminal"}, "gnome-terminal",
+         "-- telnet 192.0.2.9", nullptr},
+        {"xterm last", {"telnet", "xterm"}, "xterm", "-e telnet 192.0.2.9", nullptr},
+        {"no terminal", {"telnet"}, nullptr, nullptr, "sudo apt install xterm"},
+        {"no telnet client", {"xterm", "x-terminal-emulator"}, nullptr, nullptr, "sudo apt install telnet"},
+    };
+    ScopedEnv noTerminal("TERMINAL", QByteArray());
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        QTemporaryDir dir;
+        ASSERT_TRUE(dir.isValid());
+        for (const char* program : c.installed)
+            AddProgram(dir, QString::fromLatin1(program));
+        ScopedEnv path("PATH", dir.path().toUtf8());
+        const CLauncher::TelnetCommand command = CLauncher::FindTelnetCommand(QStringLiteral("192.0.2.9"));
+        if (c.program) {
+            EXPECT_EQ(command.program, dir.filePath(QString::fromLatin1(c.program)));
+            EXPECT_EQ(command.args.join(QLatin1Char(' ')).toStdString(), c.args);
+        } else {
+            EXPECT_TRUE(command.program.isEmpty());
+            EXPECT_TRUE(command.problem.contains(QString::fromLatin1(c.problem))) << command.problem.toStdString();
+            QString problem;
+            EXPECT_FALSE(CLauncher::DefaultTelnet(QStringLiteral("192.0.2.9"), &problem));
+            EXPECT_EQ(problem, command.problem);
+        }
+    }
+}
+
+TEST(PanelTree, DefaultTelnetRunsTelnetInTheTerminalOfTERMINAL)
 {
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
-    const QString script = dir.filePath(QStringLiteral("term.sh"));
     const QString record = dir.filePath(QStringLiteral("args.txt"));
-    QFile file(script);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(QStringLiteral("#!/bin/sh\necho \"$@\" > '%1.tmp' && mv '%1.tmp' '%1'\n").arg(record).toUtf8());
-    file.close();
-    file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-    const QByteArray saved = qgetenv("TERMINAL");
-    qputenv("TERMINAL", (script + QStringLiteral(" --title Device")).toUtf8());
-    const bool bStarted = CLauncher::DefaultTelnet(QStringLiteral("192.0.2.9"));
-    if (saved.isEmpty())
-        qunsetenv("TERMINAL");
-    else
-        qputenv("TERMINAL", saved);
-    ASSERT_TRUE(bStarted);
+    AddProgram(dir, QStringLiteral("telnet"));
+    AddProgram(dir, QStringLiteral("xterm"));
+    AddProgram(dir, QStringLiteral("term.sh"), QStringLiteral("echo \"$@\" > '%1.tmp' && mv '%1.tmp' '%1'\n").arg(record));
+    ScopedEnv path("PATH", (dir.path() + QStringLiteral(":/usr/bin:/bin")).toUtf8());
+    ScopedEnv terminal("TERMINAL", QByteArray("term.sh --title Device"));
+    ASSERT_TRUE(CLauncher::DefaultTelnet(QStringLiteral("192.0.2.9")));
     for (int i = 0; i < 100 && !QFile::exists(record); ++i)
         QThread::msleep(50);
     QFile result(record);
