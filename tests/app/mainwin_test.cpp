@@ -61,7 +61,6 @@ int CountSets(const std::string& log, const std::string& oid)
 TEST(MainWindow, MenuIsTrimmedByDeviceName)
 {
     App();
-    tqxtest::TempDir dir;
     KitFolder kit("TQX-8800");
     const int kPoe[] = {CModuleDlg::ID_POE_PORT_CONFIG, CModuleDlg::ID_TIME_BASED_POE, CModuleDlg::ID_LLDP_GLOBAL,
                         CModuleDlg::ID_LLDP_REMOTE, CModuleDlg::ID_LLDP_MED};
@@ -78,6 +77,7 @@ TEST(MainWindow, MenuIsTrimmedByDeviceName)
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
+        tqxtest::TempDir dir;  // a settings file of its own for every case
         UseAgent(tqxtest::FreeUdpPort());  // nobody answers: the poller's reads just time out
         const std::string ini = WriteIni(dir, "User.ini",
             std::string("[DeviceInfo]\nDeviceName=") + c.name + "\nDevicePortNum=24\nXMLName=TQX8800.xml\n");
