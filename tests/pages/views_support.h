@@ -1,4 +1,4 @@
-// Helpers of the view tests: settings for a tqx-sim agent, net-snmp's own walk of the same columns
+// Helpers of the view tests: net-snmp's own walk of the same columns
 // for comparison, and the rows a page's list shows.
 #pragma once
 
@@ -6,6 +6,7 @@
 #include "pages/common/Controls.h"
 #include "pages/common/ListCtrl.h"
 
+#include "AgentSettings.h"
 #include "Agents.h"
 #include "QtSupport.h"
 
@@ -20,23 +21,6 @@
 namespace viewstest {
 
 using Rows = std::vector<std::vector<std::string>>;
-
-// SNMPv1 with community public, or SNMPv3 as user "pages" at authPriv (SHA, DES).
-inline void UseSim(std::uint16_t port, bool bV3 = false, const char* timeoutMs = "2000")
-{
-    tqxtest::UseAgent(port);
-    g_strSnmpTimeout = QString::fromLatin1(timeoutMs);
-    if (bV3) {
-        g_strSnmpVersion = QStringLiteral("3");
-        g_strSecurityLevel = QStringLiteral("3");
-        g_strUserName = QStringLiteral("pages");
-        g_strAuthProtocol = QStringLiteral("3");
-        g_strAuthPassword = QStringLiteral("pagespassword");
-        g_strPrivProtocol = QStringLiteral("2");
-        g_strPrivPassword = QStringLiteral("pagesprivacy");
-    }
-}
-inline const std::vector<std::string> kV3User = {"--user", "pages:authPriv:SHA:pagespassword:DES:pagesprivacy"};
 
 // One column walked by snmpwalk -v1: index suffix -> value (strings without their quotes).
 inline std::map<std::vector<unsigned>, std::string> NetSnmpColumn(std::uint16_t port, const std::string& column)

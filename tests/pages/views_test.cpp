@@ -22,9 +22,13 @@
 
 using namespace viewstest;
 using tqxtest::App;
+using tqxtest::UseAgent;
 using tqxtest::WaitFor;
 
 namespace {
+
+// tqx-sim's arguments for the SNMPv3 user of the v3 rows.
+const std::vector<std::string> kV3 = tqxtest::kPagesUser.SimArgs();
 
 std::string ControlPath(const char* name)
 {
@@ -54,12 +58,12 @@ TEST(InterfaceTable, ShowsTheAgentsRowsOverV1AndV3)
     for (const bool bV3 : {false, true}) {
         SCOPED_TRACE(bV3 ? "SNMPv3" : "SNMPv1");
         const std::string control = ControlPath("if");
-        tqxtest::SimAgent sim("TQX-8800", {"--control", control, kV3User[0], kV3User[1]});
+        tqxtest::SimAgent sim("TQX-8800", {"--control", control, kV3[0], kV3[1]});
         ASSERT_TRUE(sim.ok());
         // Edge renderings: ten million bits per second, an operating status outside 1..3.
         ASSERT_TRUE(SimControl(control, "set 1.3.6.1.2.1.2.2.1.5.3 66 10000000", nullptr));
         ASSERT_TRUE(SimControl(control, "set 1.3.6.1.2.1.2.2.1.8.4 2 7", nullptr));
-        UseSim(sim.port(), bV3);
+        UseAgent(sim.port(), bV3, "2000");
         const Rows expected = ExpectedInterfaces(sim.port());
         ASSERT_GE(expected.size(), 24u);
         EXPECT_EQ(expected[2][2], "10M");
@@ -93,7 +97,7 @@ TEST(TableViews, IpTcpAndUdpShowTheAgentsRows)
     App();
     tqxtest::SimAgent sim("TQF-8828P");
     ASSERT_TRUE(sim.ok());
-    UseSim(sim.port());
+    UseAgent(sim.port(), false, "2000");
     const char* const tcpStates[] = {"closed",   "listen",   "synSent",   "synReceived", "established", "finWait1", "finWait2",
                                      "closeWait", "lastAck", "closing",   "timeWait",    "deleteTCB"};
     const auto tcpState = [&](const std::string& v) {
@@ -184,7 +188,7 @@ TEST(ForwardingTable, ShowsTheProfilesDatabases)
     App();
     tqxtest::SimAgent sim("TQX-8816");
     ASSERT_TRUE(sim.ok());
-    UseSim(sim.port());
+    UseAgent(sim.port(), false, "2000");
     const char* const names[] = {"Other", "Invalid", "Learn", "Own", "Static"};
     Rows expected;
     for (const auto& [index, v] : NetSnmpTable(sim.port(), {"1.3.6.1.2.1.17.7.1.2.2.1.3", "1.3.6.1.2.1.17.7.1.2.2.1.2"})) {
@@ -212,7 +216,7 @@ TEST(TableViews, EmptyTablesGiveNoRowsACountOfZeroAndRefresh)
     std::ofstream(data) << "1.3.6.1.2.1.1.1.0|4|bare agent\n1.3.6.1.2.1.1.5.0|4|bare\n";
     tqxtest::SimAgent sim("", {"--data", data.string(), "--log-requests"});
     ASSERT_TRUE(sim.ok());
-    UseSim(sim.port());
+    UseAgent(sim.port(), false, "2000");
     CInterfaceTableDlg interfaces;
     interfaces.show();
     CIpTableDlg ip;
@@ -263,7 +267,7 @@ TEST(ForwardingTable, RowsFilterMacsAndAgeTime)
     }
     tqxtest::SimAgent sim("", {"--data", data.string()});
     ASSERT_TRUE(sim.ok());
-    UseSim(sim.port());
+    UseAgent(sim.port(), false, "2000");
 
     CForwardingTableDlg page;
     page.show();
@@ -308,7 +312,7 @@ TEST(SystemInformation, ReadsChecksAndWritesUtf8)
     ASSERT_TRUE(sim.ok());
     // Exactly ten hours of uptime, and a location already in UTF-8 on the device.
     ASSERT_TRUE(SimControl(control, "set 1.3.6.1.2.1.1.6.0 4x 52c3a4756d652032", nullptr));
-    UseSim(sim.port());
+    UseAgent(sim.port(), false, "2000");
     tqxtest::CMessageRecorder messages;
     tqxtest::TraceRecorder trace;
 
@@ -392,7 +396,7 @@ TEST(TableViews, DeviceThatStopsAnsweringKeepsTheRowsReadSoFar)
     const std::string control = ControlPath("stop");
     tqxtest::SimAgent sim("TQX-8848", {"--control", control, "--delay", "20"});
     ASSERT_TRUE(sim.ok());
-    UseSim(sim.port(), false, "500");
+    UseAgent(sim.port(), false, "500");
     const Rows expected = ExpectedInterfaces(sim.port());
     CInterfaceTableDlg page;
     page.show();
@@ -414,7 +418,7 @@ TEST(TableViews, SilentDeviceNeverFreezesAPage)
     App();
     tqxtest::SimAgent sim("TQX-8800", {"--drop", "1"});
     ASSERT_TRUE(sim.ok());
-    UseSim(sim.port(), false, "3000");
+    UseAgent(sim.port(), false, "3000");
     const struct {
         std::function<std::unique_ptr<CPageDlg>()> make;
         int refresh;
@@ -456,9 +460,9 @@ TEST(TableViews, ClosingDuringAWalkReturnsWithinTheSessionBound)
     App();
     for (const bool bV3 : {false, true}) {
         SCOPED_TRACE(bV3 ? "SNMPv3" : "SNMPv1");
-        tqxtest::SimAgent sim("TQX-8848", {"--delay", "1500", kV3User[0], kV3User[1]});
+        tqxtest::SimAgent sim("TQX-8848", {"--delay", "1500", kV3[0], kV3[1]});
         ASSERT_TRUE(sim.ok());
-        UseSim(sim.port(), bV3, "3000");
+        UseAgent(sim.port(), bV3, "3000");
         auto page = std::make_unique<CTcpServiceDlg>();
         page->show();
         WaitFor([] { return false; }, 200);
@@ -498,7 +502,7 @@ TEST(TableViews, RecordingOfAnotherAgentShowsThatAgentsRows)
         addresses.push_back(v);
     ASSERT_FALSE(addresses.empty());
 
-    UseSim(sim.port());
+    UseAgent(sim.port(), false, "2000");
     CInterfaceTableDlg ifPage;
     ifPage.show();
     CIpTableDlg ipPage;

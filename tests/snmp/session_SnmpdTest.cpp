@@ -69,7 +69,7 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(Agent().ok()) << Agent().process().output();
-        UseAgent(Agent().port());
+        UseAgent(Agent().port(), "1", "3000");
     }
     void TearDown() override { ResetSettings(); }
 };
@@ -115,7 +115,7 @@ TEST_F(SessionSnmpd, AgentErrorsAreFailuresWithoutAReply)
 
     // A missing object fails with noSuchName in SNMPv1 and SNMPv3 alike.
     EXPECT_EQ(Get("1.3.6.1.4.1.32473.99.99.0"), 2);
-    UseV3("1", "plain", "1", "", "1", "");
+    UseV3({"1", "plain", "1", "", "1", ""});
     EXPECT_EQ(Get("1.3.6.1.4.1.32473.99.99.0"), 2);
 }
 
@@ -173,9 +173,9 @@ TEST_F(SessionSnmpd, EndOfTheAgentsMibEndsTheColumnInBothVersions)
     // ends, the other columns go on, and the row is short by that column.
     for (const char* version : {"1", "3"}) {
         SCOPED_TRACE(version);
-        UseAgent(Agent().port(), version);
+        UseAgent(Agent().port(), version, "3000");
         if (std::string(version) == "3")
-            UseV3("1", "plain", "1", "", "1", "");
+            UseV3({"1", "plain", "1", "", "1", ""});
         CCommonSNMP session;
         ASSERT_TRUE(session.Open(1));
         ASSERT_EQ(session.AddOid(QStringLiteral("2.99"), 4, nullptr), 0);
@@ -209,14 +209,14 @@ TEST_F(SessionSnmpd, V3EachSecurityLevelAndProtocol)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.user);
-        UseAgent(Agent().port());
-        UseV3(c.level, c.user, c.auth, c.authPwd, c.priv, c.privPwd);
+        UseAgent(Agent().port(), "1", "3000");
+        UseV3({c.level, c.user, c.auth, c.authPwd, c.priv, c.privPwd});
         QString value;
         EXPECT_EQ(Get(kSysLocation, &value), 0);
         EXPECT_EQ(value, QStringLiteral("test bench"));
     }
     // Wrong password: the agent's report is a failure, not a time-out and not a success.
-    UseV3("2", "shaauth", "3", "wrongpassword", "1", "");
+    UseV3({"2", "shaauth", "3", "wrongpassword", "1", ""});
     const int rc = Get(kSysLocation);
     EXPECT_NE(rc, 0);
     EXPECT_NE(rc, kSnmpTimeout);
@@ -226,21 +226,21 @@ TEST_F(SessionSnmpd, V3SecurityLevelDowngradesReachTheAgent)
 {
     // Level 3 without a privacy protocol goes out authNoPriv: a user that requires privacy refuses
     // it, a user that requires authentication only accepts it.
-    UseV3("3", "shades", "3", "shapassword", "1", "");
+    UseV3({"3", "shades", "3", "shapassword", "1", ""});
     EXPECT_NE(Get(kSysLocation), 0);
-    UseV3("3", "shaauth", "3", "shapassword", "1", "");
+    UseV3({"3", "shaauth", "3", "shapassword", "1", ""});
     EXPECT_EQ(Get(kSysLocation), 0);
     // Level 3 without an authentication protocol goes out unauthenticated.
-    UseV3("3", "md5auth", "1", "md5password", "2", "despassword");
+    UseV3({"3", "md5auth", "1", "md5password", "2", "despassword"});
     EXPECT_NE(Get(kSysLocation), 0);
-    UseV3("3", "plain", "1", "", "2", "despassword");
+    UseV3({"3", "plain", "1", "", "2", "despassword"});
     EXPECT_EQ(Get(kSysLocation), 0);
 }
 
 TEST_F(SessionSnmpd, V3WalkRunsOnTheSessionThreadToTheEnd)
 {
     const int ifCount = IfNumber();
-    UseV3("3", "md5des", "2", "md5password", "2", "despassword");
+    UseV3({"3", "md5des", "2", "md5password", "2", "despassword"});
     CCommonSNMP session;
     WalkOwner owner;
     owner.session = &session;
@@ -291,9 +291,9 @@ TEST_F(SessionSnmpd, OwnerMayDestroyTheSessionFromItsWalkCallback)
 {
     for (const char* version : {"1", "3"}) {
         SCOPED_TRACE(version);
-        UseAgent(Agent().port(), version);
+        UseAgent(Agent().port(), version, "3000");
         if (std::string(version) == "3")
-            UseV3("1", "plain", "1", "", "1", "");
+            UseV3({"1", "plain", "1", "", "1", ""});
         struct Owner {
             std::unique_ptr<CCommonSNMP> session = std::make_unique<CCommonSNMP>();
             Event done;
@@ -353,7 +353,7 @@ TEST(SessionSilent, SilentDeviceGivesTimeOutsNeverAHang)
         SCOPED_TRACE(version);
         UseAgent(peer.port(), "1", "400");
         if (std::string(version) == "3")
-            UseV3("2", "md5auth", "2", "md5password", "1", "");
+            UseV3({"2", "md5auth", "2", "md5password", "1", ""});
         const auto start = std::chrono::steady_clock::now();
         EXPECT_EQ(Get(kSysLocation, nullptr, 300), kSnmpTimeout);
         EXPECT_EQ(Get(kSysLocation), kSnmpTimeout);  // time-out 0: the session's 400 ms
@@ -369,7 +369,7 @@ TEST(SessionSilent, CloseDuringAWalkReturnsWithinTheBoundAndDropsTheLateReply)
         SCOPED_TRACE(version);
         UseAgent(peer.port(), "1", "1000");
         if (std::string(version) == "3")
-            UseV3("1", "plain", "1", "", "1", "");
+            UseV3({"1", "plain", "1", "", "1", ""});
         auto session = std::make_unique<CCommonSNMP>();
         auto owner = std::make_unique<WalkOwner>();
         owner->session = session.get();
@@ -404,7 +404,7 @@ TEST(SessionSilent, DestroyingASessionDuringAWalkIsSafe)
     for (const char* version : {"1", "3"}) {
         UseAgent(peer.port(), "1", "500");
         if (std::string(version) == "3")
-            UseV3("1", "plain", "1", "", "1", "");
+            UseV3({"1", "plain", "1", "", "1", ""});
         auto owner = std::make_unique<WalkOwner>();
         {
             CCommonSNMP session;
