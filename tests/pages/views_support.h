@@ -1,5 +1,4 @@
-// Helpers of the view tests: net-snmp's own walk of the same columns
-// for comparison, and the rows a page's list shows.
+// Helpers of the view tests: the rows, labels and buttons a page shows.
 #pragma once
 
 #include "core/Settings.h"
@@ -13,57 +12,12 @@
 #include <QAbstractButton>
 #include <QLabel>
 
-#include <map>
-#include <sstream>
 #include <string>
 #include <vector>
 
 namespace viewstest {
 
 using Rows = std::vector<std::vector<std::string>>;
-
-// One column walked by snmpwalk -v1: index suffix -> value (strings without their quotes).
-inline std::map<std::vector<unsigned>, std::string> NetSnmpColumn(std::uint16_t port, const std::string& column)
-{
-    const std::string out = tqxtest::ToolOutput(
-        QStringLiteral("snmpwalk"),
-        {QStringLiteral("-v1"), QStringLiteral("-c"), QStringLiteral("public"), QStringLiteral("-On"),
-         QStringLiteral("-Oq"), QStringLiteral("-Oe"), QStringLiteral("-Ot"), QStringLiteral("-r1"),
-         QStringLiteral("-t2"), QStringLiteral("127.0.0.1:%1").arg(port), QString::fromStdString(column)});
-    std::map<std::vector<unsigned>, std::string> values;
-    std::istringstream lines(out);
-    std::string line;
-    const std::string prefix = "." + column + ".";
-    while (std::getline(lines, line)) {
-        if (line.rfind(prefix, 0) != 0)
-            continue;
-        const std::size_t blank = line.find(' ');
-        std::vector<unsigned> index;
-        std::istringstream parts(line.substr(prefix.size(), blank - prefix.size()));
-        std::string part;
-        while (std::getline(parts, part, '.'))
-            index.push_back(static_cast<unsigned>(std::stoul(part)));
-        std::string value = blank == std::string::npos ? std::string() : line.substr(blank + 1);
-        if (value.size() >= 2 && value.front() == '"' && value.back() == '"')
-            value = value.substr(1, value.size() - 2);
-        values[index] = value;
-    }
-    return values;
-}
-
-// Rows of several columns joined by index, in index order (the order a walk gives).
-inline std::vector<std::pair<std::vector<unsigned>, std::vector<std::string>>>
-NetSnmpTable(std::uint16_t port, const std::vector<std::string>& columns)
-{
-    std::map<std::vector<unsigned>, std::vector<std::string>> rows;
-    for (std::size_t c = 0; c < columns.size(); ++c)
-        for (const auto& [index, value] : NetSnmpColumn(port, columns[c])) {
-            auto& row = rows[index];
-            row.resize(columns.size());
-            row[c] = value;
-        }
-    return {rows.begin(), rows.end()};
-}
 
 inline Rows ListRows(const QWidget& page, int nListId)
 {

@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <memory>
 
 using namespace snmptest;
@@ -400,23 +401,52 @@ TEST(SessionSilent, CloseDuringAWalkReturnsWithinTheBoundAndDropsTheLateReply)
 
 TEST(SessionSilent, DestroyingASessionDuringAWalkIsSafe)
 {
+    // The step's time-out comes due after the session is gone: it reaches the owner's callback as an
+    // error (v1) or not at all (v3), never as a reply, and nothing touches the dead session (ASan).
+    struct Seen {
+        std::atomic<int> calls{0};
+        std::atomic<int> replies{0};
+        std::atomic<int> lastError{0};
+    };
     SilentPeer peer;
     for (const char* version : {"1", "3"}) {
+        SCOPED_TRACE(version);
         UseAgent(peer.port(), "1", "500");
         if (std::string(version) == "3")
             UseV3({"1", "plain", "1", "", "1", ""});
-        auto owner = std::make_unique<WalkOwner>();
+        static Seen seen;
+        seen.calls = 0;
+        seen.replies = 0;
+        seen.lastError = 0;
         {
             CCommonSNMP session;
-            owner->session = &session;
             ASSERT_TRUE(session.Open(1));
             ASSERT_EQ(session.AddOid(QString::fromLatin1(kIfIndex), 4, nullptr), 0);
             // A callback that does not touch the session: the owner is gone before the reply.
-            ASSERT_EQ(session.StartWalk([](CSnmp* r, int, void*, int e) -> unsigned { if (e == 0) delete r; return 0; },
+            ASSERT_EQ(session.StartWalk([](CSnmp* r, int, void*, int e) -> unsigned {
+                                            ++seen.calls;
+                                            seen.lastError = e;
+                                            if (e == 0) {
+                                                ++seen.replies;
+                                                delete r;
+                                            }
+                                            return 0;
+                                        },
                                         nullptr, 0),
                       0);
         }
-        std::this_thread::sleep_for(700ms);  // the v1 step's time-out arrives after the session died
+        // Wait past the step's 500 ms for the time-out (v1), then a little longer for anything after it.
+        const auto start = std::chrono::steady_clock::now();
+        while (seen.calls == 0 && Elapsed(start) < 1200ms)
+            std::this_thread::sleep_for(10ms);
+        std::this_thread::sleep_for(100ms);
+        EXPECT_EQ(seen.replies, 0);
+        if (std::string(version) == "1") {
+            EXPECT_EQ(seen.calls, 1);
+            EXPECT_EQ(seen.lastError, kSnmpTimeout);
+        } else {
+            EXPECT_EQ(seen.calls, 0);  // the walk thread ended with the session
+        }
     }
     ResetSettings();
 }
