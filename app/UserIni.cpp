@@ -1,8 +1,11 @@
 #include "app/UserIni.h"
 
 #include <QCoreApplication>
+#include <QDir>
+#include <QFile>
 #include <QSettings>
 #include <QStringList>
+#include <QTemporaryFile>
 
 #include <climits>
 
@@ -24,7 +27,19 @@ QString ValueText(const QVariant& value)
 
 CUserIni::CUserIni(const QString& path)
 {
-    QSettings settings(path, QSettings::IniFormat);
+    // QSettings keeps every file it has read and, for a file of unchanged size and time stamp, answers
+    // from that copy: a file rewritten within the same millisecond would read as before. The file's
+    // bytes are therefore read here, each time, and parsed from a private copy under a new name.
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return;
+    const QByteArray bytes = file.readAll();
+    file.close();
+    QTemporaryFile copy(QDir::tempPath() + QStringLiteral("/tqx-userini-XXXXXX.ini"));
+    if (!copy.open() || copy.write(bytes) != bytes.size() || !copy.flush())
+        return;
+    copy.close();
+    QSettings settings(copy.fileName(), QSettings::IniFormat);
     const QStringList groups = settings.childGroups();
     QString group;
     if (groups.contains(kSection)) {

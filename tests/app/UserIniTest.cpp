@@ -82,4 +82,18 @@ TEST(UserIni, ExactKeyWinsOverOtherCase)
     EXPECT_EQ(ini.GetInt("Missing", 7), 7);
 }
 
+TEST(UserIni, EachReadSeesTheFileAsItIsNow)
+{
+    // The same path rewritten with text of the same length and the same time stamp: every read must
+    // show the current text, not an earlier read's.
+    tqxtest::TempDir dir;
+    const auto path = dir.path() / "User.ini";
+    const std::filesystem::file_time_type stamp = std::filesystem::file_time_type::clock::now();
+    for (const char* name : {"TQX-8810P", "TQF-8828P", "TQX-8810P", "TQX-9999X"}) {
+        std::ofstream(path, std::ios::binary | std::ios::trunc) << "[DeviceInfo]\nDeviceName=" << name << "\n";
+        std::filesystem::last_write_time(path, stamp);
+        EXPECT_EQ(Read(path).name, name);
+    }
+}
+
 } // namespace

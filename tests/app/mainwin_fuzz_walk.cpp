@@ -6,6 +6,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QFile>
 #include <QLoggingCategory>
 #include <QPixmap>
 #include <QTemporaryDir>
@@ -45,7 +46,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         lines << QString();
     const int nPorts = std::clamp(lines[7].toInt(), 0, 100);
 
-    const QString ini = g_pDir->filePath(QStringLiteral("User.ini"));
+    // A new file for every input, so each run reads the port count it was given.
+    static unsigned s_nInput = 0;
+    const QString ini = g_pDir->filePath(QStringLiteral("User%1.ini").arg(++s_nInput));
     std::ofstream(ini.toStdString()) << "[DeviceInfo]\nDeviceName=TQX-8810P\nDevicePortNum=" << nPorts
                                      << "\nXMLName=TQX8800.xml\n";
     ResetSettings();
@@ -61,5 +64,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         dlg.OnTimer(CModuleDlg::kBlinkTimerId);
         (void)dlg.grab();
     }
+    QFile::remove(ini);
     return 0;
 }

@@ -4,6 +4,7 @@
 #include "app/ModuleDlg.h"
 #include "core/Settings.h"
 
+#include "AgentSettings.h"
 #include "Agents.h"
 #include "QtSupport.h"
 

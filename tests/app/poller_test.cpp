@@ -331,19 +331,24 @@ TEST(Poller, NoRequestsWhileAPageIsOpen)
 
 TEST(Poller, DeviceThatStopsAnsweringLeavesLampsSteadyAndClosesInTime)
 {
-    SimWindow w("TQX-8800", "poller-gone");
+    SimWindow w("TQX-8800", "poller-gone", {"--log-requests"});
     ASSERT_TRUE(w.sim.ok());
     CModuleDlg& dlg = *w.dlg;
     ASSERT_TRUE(WaitPolls(dlg, 1));
     ASSERT_EQ(dlg.LedState(0), 1);
-    // Slow answers stretch the walk; then the device goes silent in the middle of it.
-    // With 150 ms a step, a walk takes about 4 s of the 5.5 s cycle and the next one starts some
-    // 2 s after a walk ended: 3 s after it, a walk is running.
+    // Slow answers stretch the walk; then the device goes silent in the middle of it: the drop
+    // starts once the walk has asked for the row after port 8 (of 24), 150 ms a step.
     ASSERT_TRUE(w.Control("delay 150"));
-    ASSERT_TRUE(WaitPolls(dlg, 1));
-    WaitFor([] { return false; }, 3000);
+    const std::string kAfterRow8 = "pdu=GETNEXT oids=1.3.6.1.2.1.2.2.1.3.8,";
+    const std::string kAfterLastRow = "pdu=GETNEXT oids=1.3.6.1.2.1.2.2.1.3.24,";
+    w.sim.process().clearOutput();
+    ASSERT_TRUE(w.sim.process().waitForOutput(kAfterRow8, std::chrono::seconds(20)));
+    const int nPolls = dlg.PollCount();
     ASSERT_TRUE(w.Control("drop 1"));
-    ASSERT_TRUE(WaitFor([&] { return dlg.LedState(0) == 3; }, 20000));
+    ASSERT_TRUE(WaitFor([&] { return dlg.PollCount() > nPolls; }, 20000));
+    // That walk ended on the silence, short of the table's end, and took the lamps with it.
+    EXPECT_EQ(w.sim.process().output().find(kAfterLastRow), std::string::npos) << w.sim.process().output();
+    EXPECT_EQ(dlg.LedState(0), 3);
     for (int i = 0; i < CModuleDlg::kLedStates; ++i)
         ASSERT_EQ(dlg.LedState(i), 3) << i;
     EXPECT_EQ(PortState(dlg, 0), PORT_ENABLE);

@@ -1,8 +1,10 @@
 // Test support for the socket and table tests: a Qt application for the test process, an owner object
-// that records deliveries, a scripted UDP responder and a small independent SNMPv1 response encoder.
+// that records deliveries and a scripted UDP responder (replies built with SnmpBer.h).
 #pragma once
 
 #include <kxsnmp/SnmpDll.h>
+
+#include "SnmpBer.h"
 
 #include <gtest/gtest.h>
 
@@ -107,61 +109,11 @@ inline CSnmpMsg* NewRequest(Owner* owner, std::uint16_t pduType, const std::vect
     return msg;
 }
 
-// Minimal BER writer for responses, independent of the library's encoder.
-inline QByteArray Tlv(std::uint8_t tag, const QByteArray& content)
-{
-    QByteArray out(1, static_cast<char>(tag));
-    const qsizetype n = content.size();
-    if (n < 128) {
-        out.append(static_cast<char>(n));
-    } else if (n < 256) {
-        out.append('\x81').append(static_cast<char>(n));
-    } else {
-        out.append('\x82').append(static_cast<char>(n >> 8)).append(static_cast<char>(n & 0xff));
-    }
-    return out + content;
-}
-
-inline QByteArray Int(std::int64_t v, std::uint8_t tag = 0x02)
-{
-    QByteArray bytes;
-    for (int i = 7; i >= 0; --i)
-        bytes.append(static_cast<char>((v >> (8 * i)) & 0xff));
-    while (bytes.size() > 1 && ((bytes[0] == 0 && !(bytes[1] & 0x80)) || (bytes[0] == '\xff' && (bytes[1] & 0x80))))
-        bytes.remove(0, 1);
-    return Tlv(tag, bytes);
-}
-
-inline QByteArray Oid(const QString& text)
-{
-    const QStringList arcs = text.split(QLatin1Char('.'));
-    std::vector<std::uint32_t> subs{arcs[0].toUInt() * 40 + arcs[1].toUInt()};
-    for (qsizetype i = 2; i < arcs.size(); ++i)
-        subs.push_back(arcs[i].toUInt());
-    QByteArray content;
-    for (std::uint32_t s : subs) {
-        QByteArray groups(1, static_cast<char>(s & 0x7f));
-        while (s >>= 7)
-            groups.prepend(static_cast<char>(0x80 | (s & 0x7f)));
-        content += groups;
-    }
-    return Tlv(0x06, content);
-}
-
-struct Value {
-    QString oid;
-    QByteArray encodedValue;  // a full TLV
-};
-
-inline QByteArray Response(std::uint32_t requestId, const std::vector<Value>& values, std::uint32_t errorStatus = 0,
-                           std::uint32_t errorIndex = 0, const QByteArray& community = "public")
-{
-    QByteArray list;
-    for (const Value& v : values)
-        list += Tlv(0x30, Oid(v.oid) + v.encodedValue);
-    const QByteArray pdu = Tlv(0xA2, Int(requestId) + Int(errorStatus) + Int(errorIndex) + Tlv(0x30, list));
-    return Tlv(0x30, Int(0) + Tlv(0x04, community) + pdu);
-}
+using snmpber::Int;
+using snmpber::Oid;
+using snmpber::Response;
+using snmpber::Tlv;
+using snmpber::Value;
 
 struct Request {
     QByteArray bytes;

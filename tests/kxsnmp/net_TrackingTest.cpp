@@ -202,12 +202,32 @@ TEST_F(TrackingTest, WithoutCallbackTheResultIsPostedWithItsCode)
     EXPECT_EQ(owner.posted[2].code, KX_E_TIMEOUT);
 }
 
+// A request to an unusable address that counts its own lifetime.
+struct CountedMsg : CSnmpMsg {
+    static inline int s_nLive = 0;
+    explicit CountedMsg(QObject* pOwner)
+        : CSnmpMsg(pOwner, QStringLiteral("not-an-address"), QStringLiteral("public"), KX_PDU_GET)
+    {
+        ++s_nLive;
+        m_pPdu->AddOid(kOidA);
+    }
+    ~CountedMsg() override { --s_nLive; }
+};
+
 TEST_F(TrackingTest, PostedResultForAnOwnerDestroyedBeforeDeliveryIsReleased)
 {
     auto owner = std::make_unique<Owner>();
-    SendSnmpMsg(NewRequest(owner.get(), KX_PDU_GET, {kOidA}, false, QStringLiteral("not-an-address")));
-    owner.reset();  // the posted event goes with its receiver and releases the message (leak check)
+    Owner twin;
+    SendSnmpMsg(new CountedMsg(owner.get()));
+    SendSnmpMsg(new CountedMsg(&twin));
+    EXPECT_EQ(CountedMsg::s_nLive, 2);  // both results wait in posted events
+    owner.reset();  // the posted event goes with its receiver and releases the message
+    EXPECT_EQ(CountedMsg::s_nLive, 1);
     QCoreApplication::sendPostedEvents();
+    ASSERT_EQ(twin.posted.size(), 1u);
+    EXPECT_EQ(twin.posted[0].code, KX_E_SOCKET);
+    twin.posted.clear();
+    EXPECT_EQ(CountedMsg::s_nLive, 0);
 }
 
 TEST_F(TrackingTest, UnusableAddressOrPacketIsDeliveredAtOnce)

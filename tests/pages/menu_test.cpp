@@ -15,13 +15,14 @@
 
 using namespace viewstest;
 using tqxtest::App;
+using tqxtest::UseAgent;
 
 TEST(PageMenu, EachViewOpensFromTheMenuAndShowsTheDevice)
 {
     App();
     tqxtest::SimAgent sim("TQX-8800");
     ASSERT_TRUE(sim.ok());
-    UseSim(sim.port());
+    UseAgent(sim.port(), false, "2000");
     RegisterModulePages();
     CModuleDlg dlg{QString()};
     dlg.OnInitDialog();

@@ -1,85 +1,23 @@
-// Helpers of the view tests: settings for a tqx-sim agent, net-snmp's own walk of the same columns
-// for comparison, and the rows a page's list shows.
+// Helpers of the view tests: the rows, labels and buttons a page shows.
 #pragma once
 
 #include "core/Settings.h"
 #include "pages/common/Controls.h"
 #include "pages/common/ListCtrl.h"
 
+#include "AgentSettings.h"
 #include "Agents.h"
 #include "QtSupport.h"
 
 #include <QAbstractButton>
 #include <QLabel>
 
-#include <map>
-#include <sstream>
 #include <string>
 #include <vector>
 
 namespace viewstest {
 
 using Rows = std::vector<std::vector<std::string>>;
-
-// SNMPv1 with community public, or SNMPv3 as user "pages" at authPriv (SHA, DES).
-inline void UseSim(std::uint16_t port, bool bV3 = false, const char* timeoutMs = "2000")
-{
-    tqxtest::UseAgent(port);
-    g_strSnmpTimeout = QString::fromLatin1(timeoutMs);
-    if (bV3) {
-        g_strSnmpVersion = QStringLiteral("3");
-        g_strSecurityLevel = QStringLiteral("3");
-        g_strUserName = QStringLiteral("pages");
-        g_strAuthProtocol = QStringLiteral("3");
-        g_strAuthPassword = QStringLiteral("pagespassword");
-        g_strPrivProtocol = QStringLiteral("2");
-        g_strPrivPassword = QStringLiteral("pagesprivacy");
-    }
-}
-inline const std::vector<std::string> kV3User = {"--user", "pages:authPriv:SHA:pagespassword:DES:pagesprivacy"};
-
-// One column walked by snmpwalk -v1: index suffix -> value (strings without their quotes).
-inline std::map<std::vector<unsigned>, std::string> NetSnmpColumn(std::uint16_t port, const std::string& column)
-{
-    const std::string out = tqxtest::ToolOutput(
-        QStringLiteral("snmpwalk"),
-        {QStringLiteral("-v1"), QStringLiteral("-c"), QStringLiteral("public"), QStringLiteral("-On"),
-         QStringLiteral("-Oq"), QStringLiteral("-Oe"), QStringLiteral("-Ot"), QStringLiteral("-r1"),
-         QStringLiteral("-t2"), QStringLiteral("127.0.0.1:%1").arg(port), QString::fromStdString(column)});
-    std::map<std::vector<unsigned>, std::string> values;
-    std::istringstream lines(out);
-    std::string line;
-    const std::string prefix = "." + column + ".";
-    while (std::getline(lines, line)) {
-        if (line.rfind(prefix, 0) != 0)
-            continue;
-        const std::size_t blank = line.find(' ');
-        std::vector<unsigned> index;
-        std::istringstream parts(line.substr(prefix.size(), blank - prefix.size()));
-        std::string part;
-        while (std::getline(parts, part, '.'))
-            index.push_back(static_cast<unsigned>(std::stoul(part)));
-        std::string value = blank == std::string::npos ? std::string() : line.substr(blank + 1);
-        if (value.size() >= 2 && value.front() == '"' && value.back() == '"')
-            value = value.substr(1, value.size() - 2);
-        values[index] = value;
-    }
-    return values;
-}
-
-// Rows of several columns joined by index, in index order (the order a walk gives).
-inline std::vector<std::pair<std::vector<unsigned>, std::vector<std::string>>>
-NetSnmpTable(std::uint16_t port, const std::vector<std::string>& columns)
-{
-    std::map<std::vector<unsigned>, std::vector<std::string>> rows;
-    for (std::size_t c = 0; c < columns.size(); ++c)
-        for (const auto& [index, value] : NetSnmpColumn(port, columns[c])) {
-            auto& row = rows[index];
-            row.resize(columns.size());
-            row[c] = value;
-        }
-    return {rows.begin(), rows.end()};
-}
 
 inline Rows ListRows(const QWidget& page, int nListId)
 {

@@ -1,7 +1,8 @@
-// Helpers for the session tests: settings for one agent, a silent UDP peer, and a walk owner whose
+// Helpers for the session tests: a silent UDP peer, and a walk owner whose
 // callback behaves like the module's pages.
 #pragma once
 
+#include "AgentSettings.h"
 #include "core/Settings.h"
 #include "snmp/CommonSnmp.h"
 
@@ -17,26 +18,8 @@
 
 namespace snmptest {
 
-inline void UseAgent(std::uint16_t port, const char* version = "1", const char* timeoutMs = "3000")
-{
-    ResetSettings();
-    g_strDeviceIP = QStringLiteral("127.0.0.1");
-    g_nSnmpPort = port;
-    g_strSnmpVersion = QString::fromLatin1(version);
-    g_strSnmpTimeout = QString::fromLatin1(timeoutMs);
-}
-
-inline void UseV3(const char* level, const char* user, const char* auth, const char* authPwd, const char* priv,
-                  const char* privPwd)
-{
-    g_strSnmpVersion = QStringLiteral("3");
-    g_strSecurityLevel = QString::fromLatin1(level);
-    g_strUserName = QString::fromLatin1(user);
-    g_strAuthProtocol = QString::fromLatin1(auth);
-    g_strAuthPassword = QString::fromLatin1(authPwd);
-    g_strPrivProtocol = QString::fromLatin1(priv);
-    g_strPrivPassword = QString::fromLatin1(privPwd);
-}
+using tqxtest::UseAgent;
+using tqxtest::UseV3;
 
 // A bound UDP socket on 127.0.0.1 that never answers.
 class SilentPeer {

@@ -56,7 +56,7 @@ protected:
         if (!SimBuilt())
             GTEST_SKIP() << "tqx-sim is not built in this build folder";
         ASSERT_TRUE(Sim().ok()) << Sim().process().output();
-        UseAgent(Sim().port());
+        UseAgent(Sim().port(), "1", "3000");
     }
     void TearDown() override { ResetSettings(); }
 };
@@ -100,9 +100,9 @@ TEST_F(SessionSim, WritesAreKeptInBothVersions)
     };
     for (const Case& c : {Case{"1", "rack 7"}, Case{"3", "rack 9"}}) {
         SCOPED_TRACE(c.version);
-        UseAgent(Sim().port(), c.version);
+        UseAgent(Sim().port(), c.version, "3000");
         if (std::string(c.version) == "3")
-            UseV3("3", "anylevel", "3", "shapassword", "2", "despassword");
+            UseV3({"3", "anylevel", "3", "shapassword", "2", "despassword"});
         CCommonSNMP set;
         ASSERT_TRUE(set.Open(3));
         ASSERT_EQ(set.AddOid(QString::fromLatin1(kSysLocation), 2, c.value), 0);
@@ -113,7 +113,7 @@ TEST_F(SessionSim, WritesAreKeptInBothVersions)
         EXPECT_EQ(value, QString::fromLatin1(c.value));
     }
     // A write below the user's least level is refused, not reported as done.
-    UseV3("3", "md5aes", "2", "md5password", "1", "");
+    UseV3({"3", "md5aes", "2", "md5password", "1", ""});
     CCommonSNMP set;
     ASSERT_TRUE(set.Open(3));
     ASSERT_EQ(set.AddOid(QString::fromLatin1(kSysLocation), 2, "refused"), 0);
@@ -138,8 +138,8 @@ TEST_F(SessionSim, V3SecurityLevelsAsTheyReachTheAgent)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(c.level) + "/" + c.auth + "/" + c.priv);
-        UseAgent(Sim().port());
-        UseV3(c.level, "anylevel", c.auth, "shapassword", c.priv, "despassword");
+        UseAgent(Sim().port(), "1", "3000");
+        UseV3({c.level, "anylevel", c.auth, "shapassword", c.priv, "despassword"});
         Sim().process().clearOutput();
         QString value;
         EXPECT_EQ(Get(kSysName, &value), 0);
@@ -182,7 +182,7 @@ TEST(SessionSimDrop, DeviceThatDropsEverythingTimesOut)
         SCOPED_TRACE(version);
         UseAgent(sim.port(), "1", "500");
         if (std::string(version) == "3")
-            UseV3("1", "anylevel", "1", "", "1", "");
+            UseV3({"1", "anylevel", "1", "", "1", ""});
         const auto start = std::chrono::steady_clock::now();
         EXPECT_EQ(Get(kSysName), kSnmpTimeout);
 
@@ -208,7 +208,7 @@ TEST(SessionSimDelay, OpenDuringAV3WalkStopsItAndTheSessionWalksAgain)
     tqxtest::SimAgent sim("TQX-8800", {"--delay", "100", "--user", "anylevel:noAuthNoPriv"});
     ASSERT_TRUE(sim.ok()) << sim.process().output();
     UseAgent(sim.port(), "1", "2000");
-    UseV3("1", "anylevel", "1", "", "1", "");
+    UseV3({"1", "anylevel", "1", "", "1", ""});
     CCommonSNMP session;
     WalkOwner first;
     first.session = &session;
@@ -293,9 +293,9 @@ TEST_F(SessionSim, SessionsOnSeveralThreadsAtOnce)
     // Like the poller and an open page: reads and a walk in parallel, first SNMPv1, then SNMPv3.
     for (const char* version : {"1", "3"}) {
         SCOPED_TRACE(version);
-        UseAgent(Sim().port());
+        UseAgent(Sim().port(), "1", "3000");
         if (std::string(version) == "3")
-            UseV3("3", "anylevel", "3", "shapassword", "2", "despassword");
+            UseV3({"3", "anylevel", "3", "shapassword", "2", "despassword"});
         std::atomic<int> failures{0};
         std::vector<std::thread> threads;
         for (int t = 0; t < 4; ++t) {

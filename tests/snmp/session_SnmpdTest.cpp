@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <memory>
 
 using namespace snmptest;
@@ -69,7 +70,7 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(Agent().ok()) << Agent().process().output();
-        UseAgent(Agent().port());
+        UseAgent(Agent().port(), "1", "3000");
     }
     void TearDown() override { ResetSettings(); }
 };
@@ -115,7 +116,7 @@ TEST_F(SessionSnmpd, AgentErrorsAreFailuresWithoutAReply)
 
     // A missing object fails with noSuchName in SNMPv1 and SNMPv3 alike.
     EXPECT_EQ(Get("1.3.6.1.4.1.32473.99.99.0"), 2);
-    UseV3("1", "plain", "1", "", "1", "");
+    UseV3({"1", "plain", "1", "", "1", ""});
     EXPECT_EQ(Get("1.3.6.1.4.1.32473.99.99.0"), 2);
 }
 
@@ -173,9 +174,9 @@ TEST_F(SessionSnmpd, EndOfTheAgentsMibEndsTheColumnInBothVersions)
     // ends, the other columns go on, and the row is short by that column.
     for (const char* version : {"1", "3"}) {
         SCOPED_TRACE(version);
-        UseAgent(Agent().port(), version);
+        UseAgent(Agent().port(), version, "3000");
         if (std::string(version) == "3")
-            UseV3("1", "plain", "1", "", "1", "");
+            UseV3({"1", "plain", "1", "", "1", ""});
         CCommonSNMP session;
         ASSERT_TRUE(session.Open(1));
         ASSERT_EQ(session.AddOid(QStringLiteral("2.99"), 4, nullptr), 0);
@@ -209,14 +210,14 @@ TEST_F(SessionSnmpd, V3EachSecurityLevelAndProtocol)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.user);
-        UseAgent(Agent().port());
-        UseV3(c.level, c.user, c.auth, c.authPwd, c.priv, c.privPwd);
+        UseAgent(Agent().port(), "1", "3000");
+        UseV3({c.level, c.user, c.auth, c.authPwd, c.priv, c.privPwd});
         QString value;
         EXPECT_EQ(Get(kSysLocation, &value), 0);
         EXPECT_EQ(value, QStringLiteral("test bench"));
     }
     // Wrong password: the agent's report is a failure, not a time-out and not a success.
-    UseV3("2", "shaauth", "3", "wrongpassword", "1", "");
+    UseV3({"2", "shaauth", "3", "wrongpassword", "1", ""});
     const int rc = Get(kSysLocation);
     EXPECT_NE(rc, 0);
     EXPECT_NE(rc, kSnmpTimeout);
@@ -226,21 +227,21 @@ TEST_F(SessionSnmpd, V3SecurityLevelDowngradesReachTheAgent)
 {
     // Level 3 without a privacy protocol goes out authNoPriv: a user that requires privacy refuses
     // it, a user that requires authentication only accepts it.
-    UseV3("3", "shades", "3", "shapassword", "1", "");
+    UseV3({"3", "shades", "3", "shapassword", "1", ""});
     EXPECT_NE(Get(kSysLocation), 0);
-    UseV3("3", "shaauth", "3", "shapassword", "1", "");
+    UseV3({"3", "shaauth", "3", "shapassword", "1", ""});
     EXPECT_EQ(Get(kSysLocation), 0);
     // Level 3 without an authentication protocol goes out unauthenticated.
-    UseV3("3", "md5auth", "1", "md5password", "2", "despassword");
+    UseV3({"3", "md5auth", "1", "md5password", "2", "despassword"});
     EXPECT_NE(Get(kSysLocation), 0);
-    UseV3("3", "plain", "1", "", "2", "despassword");
+    UseV3({"3", "plain", "1", "", "2", "despassword"});
     EXPECT_EQ(Get(kSysLocation), 0);
 }
 
 TEST_F(SessionSnmpd, V3WalkRunsOnTheSessionThreadToTheEnd)
 {
     const int ifCount = IfNumber();
-    UseV3("3", "md5des", "2", "md5password", "2", "despassword");
+    UseV3({"3", "md5des", "2", "md5password", "2", "despassword"});
     CCommonSNMP session;
     WalkOwner owner;
     owner.session = &session;
@@ -291,9 +292,9 @@ TEST_F(SessionSnmpd, OwnerMayDestroyTheSessionFromItsWalkCallback)
 {
     for (const char* version : {"1", "3"}) {
         SCOPED_TRACE(version);
-        UseAgent(Agent().port(), version);
+        UseAgent(Agent().port(), version, "3000");
         if (std::string(version) == "3")
-            UseV3("1", "plain", "1", "", "1", "");
+            UseV3({"1", "plain", "1", "", "1", ""});
         struct Owner {
             std::unique_ptr<CCommonSNMP> session = std::make_unique<CCommonSNMP>();
             Event done;
@@ -353,7 +354,7 @@ TEST(SessionSilent, SilentDeviceGivesTimeOutsNeverAHang)
         SCOPED_TRACE(version);
         UseAgent(peer.port(), "1", "400");
         if (std::string(version) == "3")
-            UseV3("2", "md5auth", "2", "md5password", "1", "");
+            UseV3({"2", "md5auth", "2", "md5password", "1", ""});
         const auto start = std::chrono::steady_clock::now();
         EXPECT_EQ(Get(kSysLocation, nullptr, 300), kSnmpTimeout);
         EXPECT_EQ(Get(kSysLocation), kSnmpTimeout);  // time-out 0: the session's 400 ms
@@ -369,7 +370,7 @@ TEST(SessionSilent, CloseDuringAWalkReturnsWithinTheBoundAndDropsTheLateReply)
         SCOPED_TRACE(version);
         UseAgent(peer.port(), "1", "1000");
         if (std::string(version) == "3")
-            UseV3("1", "plain", "1", "", "1", "");
+            UseV3({"1", "plain", "1", "", "1", ""});
         auto session = std::make_unique<CCommonSNMP>();
         auto owner = std::make_unique<WalkOwner>();
         owner->session = session.get();
@@ -400,23 +401,52 @@ TEST(SessionSilent, CloseDuringAWalkReturnsWithinTheBoundAndDropsTheLateReply)
 
 TEST(SessionSilent, DestroyingASessionDuringAWalkIsSafe)
 {
+    // The step's time-out comes due after the session is gone: it reaches the owner's callback as an
+    // error (v1) or not at all (v3), never as a reply, and nothing touches the dead session (ASan).
+    struct Seen {
+        std::atomic<int> calls{0};
+        std::atomic<int> replies{0};
+        std::atomic<int> lastError{0};
+    };
     SilentPeer peer;
     for (const char* version : {"1", "3"}) {
+        SCOPED_TRACE(version);
         UseAgent(peer.port(), "1", "500");
         if (std::string(version) == "3")
-            UseV3("1", "plain", "1", "", "1", "");
-        auto owner = std::make_unique<WalkOwner>();
+            UseV3({"1", "plain", "1", "", "1", ""});
+        static Seen seen;
+        seen.calls = 0;
+        seen.replies = 0;
+        seen.lastError = 0;
         {
             CCommonSNMP session;
-            owner->session = &session;
             ASSERT_TRUE(session.Open(1));
             ASSERT_EQ(session.AddOid(QString::fromLatin1(kIfIndex), 4, nullptr), 0);
             // A callback that does not touch the session: the owner is gone before the reply.
-            ASSERT_EQ(session.StartWalk([](CSnmp* r, int, void*, int e) -> unsigned { if (e == 0) delete r; return 0; },
+            ASSERT_EQ(session.StartWalk([](CSnmp* r, int, void*, int e) -> unsigned {
+                                            ++seen.calls;
+                                            seen.lastError = e;
+                                            if (e == 0) {
+                                                ++seen.replies;
+                                                delete r;
+                                            }
+                                            return 0;
+                                        },
                                         nullptr, 0),
                       0);
         }
-        std::this_thread::sleep_for(700ms);  // the v1 step's time-out arrives after the session died
+        // Wait past the step's 500 ms for the time-out (v1), then a little longer for anything after it.
+        const auto start = std::chrono::steady_clock::now();
+        while (seen.calls == 0 && Elapsed(start) < 1200ms)
+            std::this_thread::sleep_for(10ms);
+        std::this_thread::sleep_for(100ms);
+        EXPECT_EQ(seen.replies, 0);
+        if (std::string(version) == "1") {
+            EXPECT_EQ(seen.calls, 1);
+            EXPECT_EQ(seen.lastError, kSnmpTimeout);
+        } else {
+            EXPECT_EQ(seen.calls, 0);  // the walk thread ended with the session
+        }
     }
     ResetSettings();
 }

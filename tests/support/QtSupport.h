@@ -1,5 +1,5 @@
 // Qt helpers shared by the widget tests: one application object, waits that keep the event loop
-// running, the settings for an agent on the loopback, a recorder for the trace channel, and the
+// running, a recorder for the trace channel, and the
 // output of a command-line tool (net-snmp's snmpwalk and friends).
 #pragma once
 
@@ -41,15 +41,6 @@ inline bool WaitFor(const std::function<bool()>& cond, int ms)
         QThread::msleep(5);
     }
     return true;
-}
-
-// Settings for talking SNMPv1 to an agent on 127.0.0.1:port.
-inline void UseAgent(std::uint16_t port)
-{
-    ResetSettings();
-    g_strDeviceIP = QStringLiteral("127.0.0.1");
-    g_nSnmpPort = port;
-    g_strSnmpVersion = QStringLiteral("1");
 }
 
 // Collects the lines of the trace channel while it lives.
