@@ -1,5 +1,8 @@
 #include "sim/Device.h"
 
+#include "sim/Trunk.h"
+#include "sim/Vlan.h"
+
 #include <algorithm>
 #include <ctime>
 #include <cstdio>
@@ -190,7 +193,14 @@ void CSimDevice::Start()
         }
         m_ports[index] = p;
     }
+    // Each feature keeps its objects in the object map; a model's switch starts with their defaults.
+    const int portCount = m_model ? m_model->ports : (m_ports.empty() ? 0 : m_ports.rbegin()->first);
+    m_features.clear();
+    m_features.push_back(std::make_unique<CVlanFeature>(portCount));
+    m_features.push_back(std::make_unique<CTrunkFeature>(portCount));
     if (m_model) {
+        for (const auto& f : m_features)
+            f->AddDefaults(m_objects, *m_model);
         for (auto& [index, p] : m_ports)
             RecomputePort(p);
         RecomputePoe();
@@ -241,8 +251,21 @@ CSimDevice::Port* CSimDevice::FindPort(int index)
     return it == m_ports.end() ? nullptr : &it->second;
 }
 
+const CSimFeature* CSimDevice::FeatureOf(const Oid& oid) const
+{
+    for (const auto& f : m_features)
+        if (f->Handles(oid))
+            return f.get();
+    return nullptr;
+}
+
 SetError CSimDevice::CheckSet(const Oid& oid, const Value& value, const ObjectMap* request) const
 {
+    if (const CSimFeature* f = FeatureOf(oid)) {
+        if (!IsWritable(oid))
+            return SetError::NotWritable;
+        return f->CheckSet(m_objects, oid, value, request ? *request : ObjectMap{{oid, value}});
+    }
     auto it = m_objects.find(oid);
     const bool inTimeRanges = OidHasPrefix(oid, oids::timeRangeEntry) && oid.size() == oids::timeRangeEntry.size() + 2;
     if (it == m_objects.end()) {
@@ -346,6 +369,12 @@ void CSimDevice::Committed(const Oid& oid)
     if (oid == oids::saveConfig) {
         TakeSavedConfig();
         return;
+    }
+    for (const auto& f : m_features) {
+        if (f->Handles(oid)) {
+            f->Committed(m_objects, oid);
+            return;
+        }
     }
     if (OidHasPrefix(oid, oids::timeRangeEntry) && oid.size() == oids::timeRangeEntry.size() + 2 &&
         oid[oids::timeRangeEntry.size()] == kTimeRangeRowStatus) {
