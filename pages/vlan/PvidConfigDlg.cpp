@@ -49,7 +49,7 @@ CPvidConfigDlg::CPvidConfigDlg(int nPortNum, const VlanList& vlans, const QStrin
         pEdit->setAlignment(Qt::AlignCenter);
         pEdit->setMaxLength(4);
         pEdit->setValidator(new QIntValidator(0, 9999, pEdit));
-        connect(pEdit, &QLineEdit::textEdited, this, [this, p](const QString& text) {
+        connect(pEdit, &QLineEdit::textChanged, this, [this, p](const QString& text) {
             m_pvids[static_cast<std::size_t>(p - 1)] = text.toInt();
         });
         m_edits[static_cast<std::size_t>(p - 1)] = pEdit;

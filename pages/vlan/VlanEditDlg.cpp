@@ -220,9 +220,15 @@ void CVlanEditDlg::OnOK()
         return;
     }
     const int nVid = m_bAdd ? VidFromText(m_pVid->text()) : m_nVid;
-    if (!WritePorts(nVid)) {
-        // Nothing is activated that does not hold the chosen ports: a new row goes again, an edited
-        // one gets its lists back.
+    bool bDone = WritePorts(nVid);
+    if (bDone) {
+        m_helper.SetName(nVid, m_pName->text());
+        QThread::msleep(50);
+        bDone = m_helper.SetRowState(nVid, oid::kRowActive);
+    }
+    if (!bDone) {
+        // No VLAN is left active (or out of service) with ports that were not chosen: a new row goes
+        // again, an edited one gets its lists back and is active again.
         if (m_bAdd)
             m_helper.SetRowState(nVid, oid::kRowDestroy);
         else
@@ -230,9 +236,6 @@ void CVlanEditDlg::OnOK()
         AppMessageBox(QStringLiteral("Setting the VLAN member ports failed."), this);
         return;
     }
-    m_helper.SetName(nVid, m_pName->text());
-    QThread::msleep(50);
-    m_helper.SetRowState(nVid, oid::kRowActive);
     accept();
 }
 

@@ -100,10 +100,14 @@ inline std::string SnmpGetHex(std::uint16_t port, const std::string& oid)
     std::string one;
     for (char c : out)
         one += c == '\n' ? ' ' : c;
+    if (one.size() >= 2 && one.front() == '"' && one.back() == '"')
+        one = one.substr(1, one.size() - 2);
     std::string squeezed;
     for (char c : one)
         if (!(c == ' ' && !squeezed.empty() && squeezed.back() == ' '))
             squeezed += c;
+    while (!squeezed.empty() && squeezed.back() == ' ')
+        squeezed.pop_back();
     return squeezed;
 }
 

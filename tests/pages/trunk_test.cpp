@@ -126,19 +126,19 @@ TEST(TrunkValidator, MembersWithoutAConflictAreWritten)
     g_nDevicePortNum = 24;
     sw.ClearLog();
     bool bAccepted = false;
-    EXPECT_TRUE(TryMembers({3, 4, 24}, &bAccepted).empty());
+    EXPECT_TRUE(TryMembers({3, 4, 20}, &bAccepted).empty());
     EXPECT_TRUE(bAccepted);
     const auto sets = sw.Sets();
     ASSERT_EQ(sets.size(), 1u);
     EXPECT_NE(sets[0].find(kMembers + "1"), std::string::npos) << sets[0];
     EXPECT_NE(sets[0].find(kMode + "1"), std::string::npos) << sets[0];
-    EXPECT_EQ(SnmpGetHex(sw.port(), kMembers + "1"), "30 00 00 01");
+    EXPECT_EQ(SnmpGetHex(sw.port(), kMembers + "1"), "30 00 10 00");
     EXPECT_EQ(SnmpGetHex(sw.port(), kMode + "1"), "1");
     // The trunk's own ports may stay in it.
     sw.ClearLog();
-    EXPECT_TRUE(TryMembers({5}, &bAccepted, QStringLiteral("3,4,24")).empty());
+    EXPECT_TRUE(TryMembers({5}, &bAccepted, QStringLiteral("3,4,20")).empty());
     EXPECT_TRUE(bAccepted);
-    EXPECT_EQ(SnmpGetHex(sw.port(), kMembers + "1"), "38 00 00 01");
+    EXPECT_EQ(SnmpGetHex(sw.port(), kMembers + "1"), "38 00 10 00");
 }
 
 TEST(TrunkMemberPage, CountsAreCheckedFirst)
