@@ -39,6 +39,16 @@ std::string ListOfHex(const std::string& hex, int nPortNum)
     return strList.toStdString();
 }
 
+// snmpset -v1 with community private of (oid, "i", value) triples; true when the agent took them.
+bool SnmpSet(std::uint16_t port, const std::vector<std::string>& args)
+{
+    QStringList list = {QStringLiteral("-v1"), QStringLiteral("-c"), QStringLiteral("private"), QStringLiteral("-r1"),
+                        QStringLiteral("-t5"), QStringLiteral("127.0.0.1:%1").arg(port)};
+    for (const std::string& a : args)
+        list << QString::fromStdString(a);
+    return !tqxtest::ToolOutput(QStringLiteral("snmpset"), list).empty();
+}
+
 bool Settled(const CVlanConfigDlg& page)
 {
     return !page.IsRefreshing() && Enabled(page, CVlanConfigDlg::IDC_REFRESH);
@@ -108,6 +118,8 @@ TEST(VlanPage, CreatesEditsAndDeletesAVlanThatReadsBackAsWritten)
     ASSERT_TRUE(sw.ok());
     // Asymmetric VLANs on, so that a port may be untagged in VLAN 1 and a new VLAN alike.
     ASSERT_TRUE(sw.Control({"set 1.3.6.1.4.1.32473.10.76.10.7.5.0 2 1"})) << sw.LastError();
+    // VLAN 300 exists but is not in service: it is not listed.
+    ASSERT_TRUE(SnmpSet(sw.port(), {kRowState + "300", "i", "5"}));
     UseSim(sw.port());
     g_nDevicePortNum = 24;
     CMessageRecorder boxes(true);
@@ -380,6 +392,35 @@ TEST(VlanEditPage, EditLimitsAndTheThreeBoxChoice)
     }
 }
 
+// With 256 VLANs listed, Add says so and sends nothing.
+TEST(VlanPage, TheTwoHundredFiftySeventhVlanIsRefused)
+{
+    App();
+    Switch sw("TQX-8800");
+    ASSERT_TRUE(sw.ok());
+    for (int nFirst = 2; nFirst <= 256; nFirst += 20) {
+        std::vector<std::string> args;
+        for (int v = nFirst; v < nFirst + 20 && v <= 256; ++v)
+            args.insert(args.end(), {kRowState + std::to_string(v), "i", "4"});
+        ASSERT_TRUE(SnmpSet(sw.port(), args)) << nFirst;
+    }
+    UseSim(sw.port());
+    g_nDevicePortNum = 24;
+    CMessageRecorder boxes(true);
+    CVlanConfigDlg page;
+    page.show();
+    ASSERT_TRUE(WaitFor([&] { return Settled(page); }, 60000));
+    ASSERT_EQ(ListRows(page, CVlanConfigDlg::IDC_LIST).size(), 256u);
+    EXPECT_EQ(page.Vlans().size(), 256u);
+    sw.ClearLog();
+    SubPages sub([](CPageDlg&) {});
+    Click(page, CVlanConfigDlg::IDC_ADD);
+    EXPECT_EQ(sub.nRuns, 0);
+    EXPECT_EQ(boxes.texts, std::vector<std::string>{" Number of VLAN group is over limit"});
+    EXPECT_TRUE(sw.Sets().empty());
+    page.accept();
+}
+
 // Write access off: Add, Edit, Delete and PVID stay off, whatever the refresh does.
 TEST(VlanPage, WithoutWriteAccessTheWriteButtonsStayOff)
 {
@@ -495,6 +536,20 @@ TEST(VlanPage, RefusedWritesActivateNothingAndAreReported)
     EXPECT_EQ(ListOfHex(SnmpGetHex(sw.port(), kUntagged + "1"), 24), "1,2,3,4,5,6,8,9,10,11,12,13,14,15,16,17,18,19,20,21,22,23,24");
     EXPECT_EQ(SnmpGetHex(sw.port(), kRowState + "1"), "1");
     boxes.clear();
+    // Back as a tagged member first, then untagged.
+    for (const int nBox : {CVlanEditDlg::IDC_TAG_BASE, CVlanEditDlg::IDC_UNTAG_BASE}) {
+        ASSERT_TRUE(WaitFor([&] { return Settled(page); }, 20000));
+        pList->SelectRow(RowOf(page, "1"));
+        SubPages sub([nBox](CPageDlg& edit) {
+            Choose(edit, 7, nBox);
+            Click(edit, CPageDlg::IDOK);
+        });
+        Click(page, CVlanConfigDlg::IDC_EDIT);
+        EXPECT_EQ(sub.nRuns, 1);
+    }
+    EXPECT_TRUE(boxes.texts.empty());
+    EXPECT_EQ(SnmpGetHex(sw.port(), kUntagged + "1"), "FF FF FF 00");
+    ASSERT_TRUE(WaitFor([&] { return Settled(page); }, 20000));
 
     // VLAN 100 with port 1; port 2 is forbidden in it, so it cannot be activated holding port 2.
     {
