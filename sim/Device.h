@@ -4,6 +4,7 @@
 
 #include "sim/Feature.h"
 #include "sim/Models.h"
+#include "sim/RowTable.h"
 #include "sim/Snmprec.h"
 
 #include <chrono>
@@ -98,7 +99,6 @@ private:
     void DoReboot(Clock::time_point now);
     void PutInt(const Oid& column, int index, std::int64_t v);
     std::optional<std::int64_t> GetInt(const Oid& oid) const;
-    bool CreateRow(const Oid& oid, const Value& value);
 
     const ModelInfo* m_model;
     ObjectMap m_objects;
@@ -116,6 +116,7 @@ private:
     Clock::time_point m_nextDynamics{};
     Clock::time_point m_nextPoeCheck{};
     std::map<int, ObjectMap> m_flushedFdb; // by port: forwarding rows taken out while it has no link
+    CRowTable m_timeRanges;
     std::vector<std::unique_ptr<CSimFeature>> m_features; // the features with tables and rules of their own
 };
 
