@@ -17,16 +17,6 @@
 #include <QThread>
 #include <QVBoxLayout>
 
-namespace {
-
-CTrunkConfigDlg::SubPageRunner& Runner()
-{
-    static CTrunkConfigDlg::SubPageRunner runner;
-    return runner;
-}
-
-} // namespace
-
 CTrunkConfigDlg::CTrunkConfigDlg(QWidget* parent) : CPageDlg(IDD, parent)
 {
     AddSession(m_cCommonSNMP, "m_cCommonSNMP");
@@ -91,11 +81,6 @@ bool CTrunkConfigDlg::OnInitDialog()
     FindControl<QWidget>(this, IDC_PORT_MEMBER)->setEnabled(false);
     OnRefresh();
     return true;
-}
-
-void CTrunkConfigDlg::SetSubPageRunner(SubPageRunner runner)
-{
-    Runner() = std::move(runner);
 }
 
 QString CTrunkConfigDlg::ModeText(const QString& strValue)
@@ -190,7 +175,7 @@ void CTrunkConfigDlg::OnPortMember()
         return;
     }
     CTrunkMemberDlg page(g_nDevicePortNum, m_pTrunkId->text(), m_pMode->currentText(), m_strMembers);
-    const int nResult = Runner() ? Runner()(page) : page.DoModal();
+    const int nResult = RunSubPage(page);
     if (nResult == QDialog::Accepted) {
         m_pTrunkId->setText(page.TrunkId());
         m_strMembers = page.MemberList();

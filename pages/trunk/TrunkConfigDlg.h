@@ -6,7 +6,6 @@
 #include "pages/common/PageWalk.h"
 #include "snmp/CommonSnmp.h"
 
-#include <functional>
 
 class CListCtrl;
 class QCheckBox;
@@ -42,10 +41,6 @@ public:
 
     // "1" LACP, "2" Static, anything else Disable.
     static QString ModeText(const QString& strValue);
-
-    // How the member page runs (tests replace it): runs the page modally, returns its result.
-    using SubPageRunner = std::function<int(CPageDlg& page)>;
-    static void SetSubPageRunner(SubPageRunner runner);
 
 private:
     void ReadState();

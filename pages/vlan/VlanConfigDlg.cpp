@@ -16,16 +16,6 @@
 #include <QThread>
 #include <QVBoxLayout>
 
-namespace {
-
-CVlanConfigDlg::SubPageRunner& Runner()
-{
-    static CVlanConfigDlg::SubPageRunner runner;
-    return runner;
-}
-
-} // namespace
-
 CVlanConfigDlg::CVlanConfigDlg(QWidget* parent) : CPageDlg(IDD, parent), m_nPortNum(std::max(g_nDevicePortNum, 0))
 {
     AddSession(m_cCommonSNMP, "m_cCommonSNMP");
@@ -108,18 +98,6 @@ bool CVlanConfigDlg::OnInitDialog()
     m_pAsymmetric->setChecked(false);
     OnRefresh();
     return true;
-}
-
-void CVlanConfigDlg::SetSubPageRunner(SubPageRunner runner)
-{
-    Runner() = std::move(runner);
-}
-
-int CVlanConfigDlg::RunSubPage(CPageDlg& page)
-{
-    if (Runner())
-        return Runner()(page);
-    return page.DoModal();
 }
 
 bool CVlanConfigDlg::IsRefreshing() const

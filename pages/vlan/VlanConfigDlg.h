@@ -7,7 +7,6 @@
 #include "pages/vlan/VlanEntry.h"
 #include "snmp/CommonSnmp.h"
 
-#include <functional>
 #include <vector>
 
 class CListCtrl;
@@ -45,17 +44,12 @@ public:
     // True while any read of the refresh is still running.
     bool IsRefreshing() const;
 
-    // How the sub-pages run (tests replace it to drive them): runs the page modally, returns its result.
-    using SubPageRunner = std::function<int(CPageDlg& page)>;
-    static void SetSubPageRunner(SubPageRunner runner);
-
 private:
     void ReadAsymmetricMode();
     void OnVlanRow(const QStringList& cells);
     void OnVlanEnd();
     void EnableButtons(bool bEnable);
     int SelectedVid(const QString& strEmpty, int* pRow);
-    static int RunSubPage(CPageDlg& page);
 
     CCommonSNMP m_cCommonSNMP;
     CCommonSNMP m_cCommonSNMPTable;

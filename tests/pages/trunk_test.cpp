@@ -264,7 +264,7 @@ TEST(TrunkPage, PortMemberEditsTheSelectedTrunk)
     ASSERT_TRUE(WaitFor([&] { return !page.IsRefreshing(); }, 20000));
     page.OnSelectRow(3);
     int nRuns = 0;
-    CTrunkConfigDlg::SetSubPageRunner([&](CPageDlg& sub) {
+    CPageDlg::SetSubPageRunner([&](CPageDlg& sub) {
         ++nRuns;
         auto& member = static_cast<CTrunkMemberDlg&>(sub);
         member.show();
@@ -278,7 +278,7 @@ TEST(TrunkPage, PortMemberEditsTheSelectedTrunk)
         return member.result();
     });
     Click(page, CTrunkConfigDlg::IDC_PORT_MEMBER);
-    CTrunkConfigDlg::SetSubPageRunner({});
+    CPageDlg::SetSubPageRunner({});
     EXPECT_EQ(nRuns, 1);
     EXPECT_TRUE(boxes.texts.empty()) << boxes.texts.front();
     EXPECT_EQ(SnmpGetHex(sw.port(), kMembers + "4"), "00 03 80 00");

@@ -69,7 +69,7 @@ class SubPages {
 public:
     explicit SubPages(std::function<void(CPageDlg&)> drive) : m_drive(std::move(drive))
     {
-        CVlanConfigDlg::SetSubPageRunner([this](CPageDlg& page) {
+        CPageDlg::SetSubPageRunner([this](CPageDlg& page) {
             ++nRuns;
             page.show();
             WaitFor([&] {
@@ -87,7 +87,7 @@ public:
             return page.result();
         });
     }
-    ~SubPages() { CVlanConfigDlg::SetSubPageRunner({}); }
+    ~SubPages() { CPageDlg::SetSubPageRunner({}); }
     int nRuns = 0;
 
 private:
