@@ -7,6 +7,8 @@
 #include "pages/mib/SystemInfoDlg.h"
 #include "pages/mib/TcpServiceDlg.h"
 #include "pages/mib/UdpServiceDlg.h"
+#include "pages/trunk/TrunkConfigDlg.h"
+#include "pages/vlan/VlanConfigDlg.h"
 
 namespace {
 
@@ -27,4 +29,6 @@ void RegisterModulePages()
     CModuleDlg::RegisterPage(CModuleDlg::ID_FORWARDING_TABLE, Factory<CForwardingTableDlg>());
     CModuleDlg::RegisterPage(CModuleDlg::ID_TCP_SERVICE, Factory<CTcpServiceDlg>());
     CModuleDlg::RegisterPage(CModuleDlg::ID_UDP_SERVICE, Factory<CUdpServiceDlg>());
+    CModuleDlg::RegisterPage(CModuleDlg::ID_VLAN, Factory<CVlanConfigDlg>());
+    CModuleDlg::RegisterPage(CModuleDlg::ID_TRUNK, Factory<CTrunkConfigDlg>());
 }

@@ -1,6 +1,10 @@
 #include "sim/Device.h"
 
+#include "sim/Trunk.h"
+#include "sim/Vlan.h"
+
 #include <algorithm>
+#include <climits>
 #include <ctime>
 #include <cstdio>
 #include <sstream>
@@ -106,9 +110,28 @@ bool ParseFraction(std::string_view s, double* out)
     return true;
 }
 
+// The PoE time ranges: rows 1..8; 2 name, 3 date range on (1) or off (2), 4..6 first day (year, month,
+// day), 7..8 start (hour, minute), 9..11 last day, 12..13 end, 14..20 Monday..Sunday on (1) or off (2).
+// A new row spans every date and the whole day, on no weekday.
+RowTableInfo TimeRangeTable()
+{
+    RowTableInfo t;
+    t.entry = oids::timeRangeEntry;
+    t.statusColumn = kTimeRangeRowStatus;
+    t.maxRows = kMaxTimeRanges;
+    const std::int64_t initial[] = {2, 2010, 1, 1, 0, 0, 2037, 12, 31, 23, 59, 2, 2, 2, 2, 2, 2, 2};
+    t.columns.push_back({1, Tag::Integer, 0, 0, 0, 0, Value::Integer(0), false, true, nullptr});
+    t.columns.push_back({2, Tag::OctetString, 0, 0, 0, 255, Value::Text(""), true, false, nullptr});
+    for (std::uint32_t c = 3; c < kTimeRangeRowStatus; ++c)
+        t.columns.push_back({c, Tag::Integer, INT32_MIN, INT32_MAX, 0, 0, Value::Integer(initial[c - 3]), true, false, nullptr});
+    t.columns.push_back({kTimeRangeRowStatus, Tag::Integer, 1, 6, 0, 0, Value::Integer(kNotInService), true, false, nullptr});
+    t.validIndex = [](const Oid& index) { return index.size() == 1 && index[0] >= 1 && index[0] <= kMaxTimeRanges; };
+    return t;
+}
+
 } // namespace
 
-CSimDevice::CSimDevice(const ModelInfo* model) : m_model(model), m_boot(Clock::now())
+CSimDevice::CSimDevice(const ModelInfo* model) : m_model(model), m_boot(Clock::now()), m_timeRanges(TimeRangeTable())
 {
     // What a write may change: the system group's texts, the port admin state and alias, the bridge's
     // aging time and the vendor configuration subtree, except the status objects the device computes itself.
@@ -190,7 +213,14 @@ void CSimDevice::Start()
         }
         m_ports[index] = p;
     }
+    // Each feature keeps its objects in the object map; a model's switch starts with their defaults.
+    const int portCount = m_model ? m_model->ports : (m_ports.empty() ? 0 : m_ports.rbegin()->first);
+    m_features.clear();
+    m_features.push_back(std::make_unique<CVlanFeature>(portCount));
+    m_features.push_back(std::make_unique<CTrunkFeature>(portCount));
     if (m_model) {
+        for (const auto& f : m_features)
+            f->AddDefaults(m_objects, *m_model);
         for (auto& [index, p] : m_ports)
             RecomputePort(p);
         RecomputePoe();
@@ -241,32 +271,29 @@ CSimDevice::Port* CSimDevice::FindPort(int index)
     return it == m_ports.end() ? nullptr : &it->second;
 }
 
+const CSimFeature* CSimDevice::FeatureOf(const Oid& oid) const
+{
+    for (const auto& f : m_features)
+        if (f->Handles(oid))
+            return f.get();
+    return nullptr;
+}
+
 SetError CSimDevice::CheckSet(const Oid& oid, const Value& value, const ObjectMap* request) const
 {
-    auto it = m_objects.find(oid);
-    const bool inTimeRanges = OidHasPrefix(oid, oids::timeRangeEntry) && oid.size() == oids::timeRangeEntry.size() + 2;
-    if (it == m_objects.end()) {
+    if (const CSimFeature* f = FeatureOf(oid)) {
         if (!IsWritable(oid))
             return SetError::NotWritable;
-        if (!inTimeRanges)
-            return SetError::NoCreation;
-        // Rows of the time-range table are made through their row status (or by a column written in
-        // the same request as it).
-        const std::uint32_t column = oid[oids::timeRangeEntry.size()];
-        const std::uint32_t row = oid.back();
-        if (column < 1 || column > kTimeRangeRowStatus || row < 1 || row > kMaxTimeRanges)
-            return SetError::NoCreation;
-        if (value.tag != (column == 2 ? Tag::OctetString : Tag::Integer))
-            return SetError::WrongType;
-        if (column == kTimeRangeRowStatus)
-            return (value.number == 4 || value.number == 5) ? SetError::None : SetError::InconsistentValue;
-        const Oid status = Append(oids::timeRangeEntry, {kTimeRangeRowStatus, row});
-        const auto creator = request ? request->find(status) : ObjectMap::const_iterator();
-        if (!request || creator == request->end() || creator->second.tag != Tag::Integer ||
-            (creator->second.number != 4 && creator->second.number != 5))
-            return SetError::NoCreation;
-        return SetError::None;
+        return f->CheckSet(m_objects, oid, value, request ? *request : ObjectMap{{oid, value}});
     }
+    if (m_timeRanges.Handles(oid)) {
+        if (!IsWritable(oid))
+            return SetError::NotWritable;
+        return m_timeRanges.CheckSet(m_objects, oid, value, request ? *request : ObjectMap{{oid, value}});
+    }
+    auto it = m_objects.find(oid);
+    if (it == m_objects.end())
+        return IsWritable(oid) ? SetError::NoCreation : SetError::NotWritable;
     if (!IsWritable(oid))
         return SetError::NotWritable;
     if (value.tag != it->second.tag)
@@ -292,13 +319,6 @@ SetError CSimDevice::CheckSet(const Oid& oid, const Value& value, const ObjectMa
         return (value.number == 1 || value.number == 2) ? SetError::None : SetError::WrongValue;
     if (OidHasPrefix(oid, Append(oids::poeEntry, {poeTimeRange})) && oid.size() == oids::poeEntry.size() + 3)
         return (value.number >= 0 && value.number <= kMaxTimeRanges) ? SetError::None : SetError::WrongValue;
-    if (inTimeRanges && oid[oids::timeRangeEntry.size()] == kTimeRangeRowStatus) {
-        // An existing row may be activated, taken out of service or destroyed, not created again.
-        if (value.number == 4 || value.number == 5)
-            return SetError::InconsistentValue;
-        if (value.number != 1 && value.number != 2 && value.number != 6)
-            return SetError::WrongValue;
-    }
     return SetError::None;
 }
 
@@ -319,22 +339,6 @@ void CSimDevice::Undo(const Oid& oid, const std::optional<Value>& previous)
         m_objects.erase(oid);
 }
 
-bool CSimDevice::CreateRow(const Oid& oid, const Value& value)
-{
-    const std::uint32_t row = oid.back();
-    const std::int64_t defaults[kTimeRangeRowStatus + 1] = {0,    row, 0,  2,  2010, 1, 1, 0, 0, 2037, 12, 31,
-                                                            23,   59,  2,  2,  2,    2, 2, 2, 2, 1};
-    for (std::uint32_t c = 1; c <= kTimeRangeRowStatus; ++c) {
-        Oid o = Append(oids::timeRangeEntry, {c, row});
-        if (c == kTimeRangeRowStatus) {
-            m_objects[o] = Value::Integer(value.number == 4 ? 1 : 2);
-        } else if (!m_objects.count(o)) {
-            m_objects[o] = c == 2 ? Value::Text("") : Value::Integer(defaults[c]);
-        }
-    }
-    return true;
-}
-
 void CSimDevice::Committed(const Oid& oid)
 {
     auto now = Clock::now();
@@ -347,17 +351,14 @@ void CSimDevice::Committed(const Oid& oid)
         TakeSavedConfig();
         return;
     }
-    if (OidHasPrefix(oid, oids::timeRangeEntry) && oid.size() == oids::timeRangeEntry.size() + 2 &&
-        oid[oids::timeRangeEntry.size()] == kTimeRangeRowStatus) {
-        auto v = GetInt(oid).value_or(0);
-        if (v == 4 || v == 5) {
-            CreateRow(oid, Value::Integer(v));
-        } else if (v == 6) {
-            for (std::uint32_t c = 1; c <= kTimeRangeRowStatus; ++c)
-                m_objects.erase(Append(oids::timeRangeEntry, {c, oid.back()}));
+    for (const auto& f : m_features) {
+        if (f->Handles(oid)) {
+            f->Committed(m_objects, oid);
+            return;
         }
     }
-    if (OidHasPrefix(oid, oids::timeRangeEntry)) {
+    if (m_timeRanges.Handles(oid)) {
+        m_timeRanges.Committed(m_objects, oid);
         // The ports on a changed time range follow it.
         for (auto& [index, p] : m_ports)
             if (p.poe && ScheduledOff(p) != p.scheduledOff)

@@ -2,12 +2,15 @@
 // the device from outside (link, PoE, fan, faults). Independent of the SNMP agent around it.
 #pragma once
 
+#include "sim/Feature.h"
 #include "sim/Models.h"
+#include "sim/RowTable.h"
 #include "sim/Snmprec.h"
 
 #include <chrono>
 #include <cstdint>
 #include <map>
+#include <memory>
 #include <optional>
 #include <random>
 #include <string>
@@ -15,8 +18,6 @@
 #include <vector>
 
 namespace tqxsim {
-
-enum class SetError { None, NotWritable, WrongType, WrongValue, WrongLength, NoCreation, InconsistentValue };
 
 namespace oids {
 // Objects with behaviour behind them.
@@ -84,6 +85,7 @@ private:
     };
 
     bool IsWritable(const Oid& oid) const;
+    const CSimFeature* FeatureOf(const Oid& oid) const;
     Port* FindPort(int index);
     void RecomputePort(Port& port);
     // A port without link forgets the addresses learned on it; they are learned again when it comes back.
@@ -97,7 +99,6 @@ private:
     void DoReboot(Clock::time_point now);
     void PutInt(const Oid& column, int index, std::int64_t v);
     std::optional<std::int64_t> GetInt(const Oid& oid) const;
-    bool CreateRow(const Oid& oid, const Value& value);
 
     const ModelInfo* m_model;
     ObjectMap m_objects;
@@ -115,6 +116,8 @@ private:
     Clock::time_point m_nextDynamics{};
     Clock::time_point m_nextPoeCheck{};
     std::map<int, ObjectMap> m_flushedFdb; // by port: forwarding rows taken out while it has no link
+    CRowTable m_timeRanges;
+    std::vector<std::unique_ptr<CSimFeature>> m_features; // the features with tables and rules of their own
 };
 
 } // namespace tqxsim

@@ -208,12 +208,6 @@ ObjectMap Build(const ModelInfo& m, int modelNumber)
         o[O("1.3.6.1.4.1.32473.10.76.10.12.3.1.1.1." + std::to_string(p))] = Int(p);
         o[O("1.3.6.1.4.1.32473.10.76.10.12.3.1.1.2." + std::to_string(p))] = Int(1);
     }
-    // Trunk groups, all without members (port list bitmaps).
-    const int trunks = m.ports >= 24 ? 8 : 4;
-    for (int t = 1; t <= trunks; ++t) {
-        o[O("1.3.6.1.4.1.32473.10.76.10.8.1.3.1.1." + std::to_string(t))] = Int(t);
-        o[O("1.3.6.1.4.1.32473.10.76.10.8.1.3.1.2." + std::to_string(t))] = Bytes(std::string((m.ports + 7) / 8, '\0'));
-    }
     o[O("1.3.6.1.4.1.32473.10.76.10.1.9.0")] = Int(0);  // reboot
     o[O("1.3.6.1.4.1.32473.10.76.10.1.10.0")] = Int(0); // save configuration
     if (m.hasFan)

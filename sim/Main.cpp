@@ -162,6 +162,7 @@ int ErrorCode(SetError e)
     case SetError::WrongLength: return SNMP_ERR_WRONGLENGTH;
     case SetError::NoCreation: return SNMP_ERR_NOCREATION;
     case SetError::InconsistentValue: return SNMP_ERR_INCONSISTENTVALUE;
+    case SetError::ResourceUnavailable: return SNMP_ERR_RESOURCEUNAVAILABLE;
     }
     return SNMP_ERR_GENERR;
 }

@@ -13,6 +13,28 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+namespace {
+
+CPageDlg::SubPageRunner& Runner()
+{
+    static CPageDlg::SubPageRunner runner;
+    return runner;
+}
+
+} // namespace
+
+void CPageDlg::SetSubPageRunner(SubPageRunner runner)
+{
+    Runner() = std::move(runner);
+}
+
+int CPageDlg::RunSubPage(CPageDlg& page)
+{
+    if (Runner())
+        return Runner()(page);
+    return page.DoModal();
+}
+
 CPageDlg::CPageDlg(int nTemplate, QWidget* parent) : QDialog(parent), m_nTemplate(nTemplate)
 {
     setProperty("template", nTemplate);

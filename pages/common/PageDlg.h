@@ -15,6 +15,7 @@
 #include <QDialog>
 #include <QString>
 
+#include <functional>
 #include <initializer_list>
 #include <vector>
 
@@ -44,6 +45,12 @@ public:
     // Closes the sessions with their trace lines. Runs once; derived pages that override it call
     // the base.
     virtual void DestroyWindow();
+
+    // How a page runs a page of its own (add/edit, PVID, trunk members) modally: DoModal, unless a
+    // runner is set (tests set one to drive the sub-page in place). Returns the page's result.
+    using SubPageRunner = std::function<int(CPageDlg& page)>;
+    static void SetSubPageRunner(SubPageRunner runner);
+    static int RunSubPage(CPageDlg& page);
 
     bool IsInitialised() const { return m_bInitialised; }
     bool IsDestroyed() const { return m_bDestroyed; }

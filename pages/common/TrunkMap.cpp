@@ -1,8 +1,9 @@
 #include "pages/common/TrunkMap.h"
 
 #include "pages/common/PortList.h"
+#include "pages/common/SwitchOids.h"
 
-const QString CTrunkMap::kMemberListOid = QStringLiteral("1.3.6.1.4.1.32473.10.76.10.8.1.3.1.2");
+const QString CTrunkMap::kMemberListOid = oid::kLaPortChannelMemberList;
 
 CTrunkMap::CTrunkMap(QObject* pPage, CCommonSNMP& session) : m_walk(pPage, session)
 {

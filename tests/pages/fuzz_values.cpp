@@ -7,6 +7,9 @@
 #include "pages/mib/InterfaceTableDlg.h"
 #include "pages/mib/SystemInfoDlg.h"
 #include "pages/mib/TcpServiceDlg.h"
+#include "pages/trunk/TrunkConfigDlg.h"
+#include "pages/trunk/TrunkValidator.h"
+#include "pages/vlan/VlanEntry.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -61,5 +64,33 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             std::abort();
     }
     BytesFromHex(value, 8);
+    if (VidFromText(value) < 0)
+        std::abort();
+    CTrunkConfigDlg::ModeText(value);
+
+    // The trunk checks over what a switch could report: every list and per-port value taken from the
+    // bytes, the selection too; a check reads only the ports it holds values for.
+    for (int nPorts : {0, 10, 24, 52}) {
+        CTrunkValidatorData d(nPorts);
+        QString list;
+        PortListFromBitmap(bytes, nPorts, list);
+        d.currentMembers = list;
+        d.vlanEgress = {list};
+        d.vlanUntagged = {list.left(list.size() / 2)};
+        d.acl = {list};
+        d.mirrorSource1 = d.arpSpoofing = d.autoLearn = list;
+        d.bAutoLearnRead = size % 2 == 0;
+        for (std::size_t i = 0; i < static_cast<std::size_t>(nPorts); ++i) {
+            const int v = i < size ? data[i] % 4 : 0;
+            for (std::vector<int>* p : {&d.inAnyTrunk, &d.pvid, &d.medium, &d.speed, &d.dot1xPort, &d.surveillance1})
+                (*p)[i] = v;
+            d.stp.push_back({v, v, v, v, v, v, v});
+        }
+        d.fdbHits.assign(bytes.begin(), bytes.end());
+        d.dot1xState = d.stpState = d.surveillanceState = size % 3 == 0 ? 1 : 2;
+        std::vector<int> flags = PortFlagsFromList(list, nPorts);
+        flags.resize(static_cast<std::size_t>(size % 60), 1);
+        CheckTrunkMembers(d, flags);
+    }
     return 0;
 }

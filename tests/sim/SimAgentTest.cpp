@@ -791,3 +791,295 @@ TEST(SimAgent, ServesARecordingOfSnmpd)
         EXPECT_FALSE(std::filesystem::exists(gone));
     }
 }
+
+namespace {
+
+const std::string kVlan = "1.3.6.1.4.1.32473.10.76.10.7.6.1";
+const std::string kPvid = "1.3.6.1.4.1.32473.10.76.10.7.7.1.1";
+const std::string kAsymmetric = "1.3.6.1.4.1.32473.10.76.10.7.5.0";
+const std::string kVoiceState = "1.3.6.1.4.1.32473.10.76.10.21.1.2.0";
+const std::string kSurveillanceState = "1.3.6.1.4.1.32473.10.76.10.26.1.1.0";
+const std::string kTrunkState = "1.3.6.1.4.1.32473.10.76.10.8.1.2.0";
+const std::string kTrunk = "1.3.6.1.4.1.32473.10.76.10.8.1.3.1";
+
+// snmpset's output names the refusal ("Reason: inconsistentValue ..."); a write that went through
+// echoes the values.
+bool Refused(const std::string& output, const std::string& reason)
+{
+    return output.find("Reason: " + reason) != std::string::npos;
+}
+
+} // namespace
+
+// The static VLAN table as the VLAN pages use it on a 28-port switch: the default VLAN, a VLAN created,
+// filled, edited and destroyed in the pages' order of writes, and every refusal with its error code.
+TEST(SimAgent, VlanTableRowsAndRefusals)
+{
+    SimAgent sim("TQF-8828P");
+    ASSERT_TRUE(sim.ok());
+    const std::string rw = V2("private");
+    auto set = [&](const std::string& args) { return Snmp("snmpset", rw, sim.port(), args); };
+    auto get = [&](const std::string& args) { return Snmp("snmpget", V2(), sim.port(), args); };
+
+    // VLAN 1 holds every port untagged; every PVID is 1.
+    std::string out = get(kVlan + ".1.1 " + kVlan + ".2.1 " + kVlan + ".3.1 " + kVlan + ".4.1 " + kVlan + ".5.1");
+    EXPECT_EQ(ValueOf(out, kVlan + ".1.1"), "STRING: \"default\"") << out;
+    EXPECT_EQ(ValueOf(out, kVlan + ".2.1"), "Hex-STRING: FF FF FF F0 ") << out;
+    EXPECT_EQ(ValueOf(out, kVlan + ".3.1"), "Hex-STRING: 00 00 00 00 ") << out;
+    EXPECT_EQ(ValueOf(out, kVlan + ".4.1"), "Hex-STRING: FF FF FF F0 ") << out;
+    EXPECT_EQ(ValueOf(out, kVlan + ".5.1"), "INTEGER: 1") << out;
+    const auto pvids = Rows(Snmp("snmpwalk", V2(), sim.port(), kPvid), kPvid);
+    EXPECT_EQ(pvids.size(), 28u);
+    EXPECT_EQ(std::count_if(pvids.begin(), pvids.end(), [](const auto& r) { return r.second == "Gauge32: 1"; }), 28);
+
+    // Added as the add page writes it: wait, all ports as egress, the untagged ports, the egress ports,
+    // the name (UTF-8, kept byte for byte), active. Ports 1, 2 and 28 are C0 00 00 10.
+    ASSERT_FALSE(Refused(set(kVlan + ".5.10 i 5"), ""));
+    for (const std::string& args : {kVlan + ".2.10 x FFFFFFF0", kVlan + ".4.10 x 40000000", kVlan + ".2.10 x C0000010",
+                                    kVlan + ".1.10 x 42C3BC726F", kVlan + ".5.10 i 1"}) {
+        out = set(args);
+        EXPECT_EQ(out.find("Reason"), std::string::npos) << args << ": " << out;
+    }
+    out = get("-Ox " + kVlan + ".1.10 " + kVlan + ".2.10 " + kVlan + ".4.10 " + kVlan + ".5.10");
+    EXPECT_EQ(ValueOf(out, kVlan + ".1.10"), "Hex-STRING: 42 C3 BC 72 6F ") << out;
+    EXPECT_EQ(ValueOf(out, kVlan + ".2.10"), "Hex-STRING: C0 00 00 10 ") << out;
+    EXPECT_EQ(ValueOf(out, kVlan + ".4.10"), "Hex-STRING: 40 00 00 00 ") << out;
+    EXPECT_EQ(ValueOf(out, kVlan + ".5.10"), "INTEGER: 1") << out;
+    // Created active in one request with its ports; a VLAN waiting and one active without ports.
+    EXPECT_EQ(set(kVlan + ".5.12 i 4 " + kVlan + ".2.12 x 30000000 " + kVlan + ".4.12 x 10000000").find("Reason"),
+              std::string::npos);
+    EXPECT_EQ(set(kVlan + ".5.13 i 5").find("Reason"), std::string::npos);
+    EXPECT_EQ(set(kVlan + ".5.14 i 4").find("Reason"), std::string::npos);
+
+    struct Case {
+        std::string args;
+        std::string reason;
+    };
+    const std::string tooLong(65, 'n');
+    const Case cases[] = {
+        {kVlan + ".5.1 i 6", "inconsistentValue"},          // the default VLAN stays
+        {kVlan + ".5.1 i 2", "inconsistentValue"},          // ... and stays active
+        {kVlan + ".5.10 i 5", "inconsistentValue"},         // exists already
+        {kVlan + ".5.10 i 4", "inconsistentValue"},
+        {kVlan + ".5.11 i 1", "inconsistentValue"},         // no such VLAN
+        {kVlan + ".5.11 i 6", "inconsistentValue"},
+        {kVlan + ".5.10 i 3", "wrongValue"},                // notReady is the agent's to say
+        {kVlan + ".5.10 i 7", "wrongValue"},
+        {kVlan + ".5.4095 i 5", "noCreation"},              // VIDs are 1..4094
+        {kVlan + ".5.0 i 5", "noCreation"},
+        {kVlan + ".1.11 s x", "noCreation"},                // a column of a VLAN that does not exist
+        {kVlan + ".6.10 i 1", "noCreation"},                // no such column
+        {kVlan + ".5.10 s 1", "wrongType"},
+        {kVlan + ".2.10 i 1", "wrongType"},
+        {kVlan + ".1.10 s " + tooLong, "wrongLength"},
+        {kVlan + ".2.10 x 00000008", "wrongValue"},         // port 29 on a 28-port switch
+        {kVlan + ".4.10 x 20000000", "inconsistentValue"},  // untagged port 3 is no egress port
+        {kVlan + ".2.10 x 80000000", "inconsistentValue"},  // leaves untagged port 2 outside
+        {kVlan + ".3.10 x 80000000", "inconsistentValue"},  // forbidden egress port 1
+        {kVlan + ".4.1 x FFFFFFF0 " + kVlan + ".2.1 x 7FFFFFF0", "inconsistentValue"},
+        {kVlan + ".5.15 i 4 " + kVlan + ".2.15 x 80000000 " + kVlan + ".4.15 x 40000000", "inconsistentValue"},
+        {kPvid + ".3 u 99", "inconsistentValue"},           // no VLAN 99
+        {kPvid + ".3 u 13", "inconsistentValue"},           // VLAN 13 is not active
+        {kPvid + ".3 u 14", "inconsistentValue"},           // VLAN 14 has no ports
+        {kPvid + ".3 u 0", "wrongValue"},
+        {kPvid + ".3 u 4095", "wrongValue"},
+        {kPvid + ".3 i 10", "wrongType"},
+        {kPvid + ".29 u 1", "noCreation"},                  // no port 29
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.args);
+        out = set(c.args);
+        EXPECT_TRUE(Refused(out, c.reason)) << out;
+    }
+    // Nothing refused was kept: the VLANs are 1, 10, 12, 13 (waiting) and 14, as before.
+    const auto states = Rows(Snmp("snmpwalk", V2(), sim.port(), kVlan + ".5"), kVlan + ".5");
+    EXPECT_EQ(states, (std::map<std::string, std::string>{{"1", "INTEGER: 1"}, {"10", "INTEGER: 1"},
+                                                          {"12", "INTEGER: 1"}, {"13", "INTEGER: 2"},
+                                                          {"14", "INTEGER: 1"}}));
+    EXPECT_EQ(ValueOf(get(kVlan + ".2.10"), kVlan + ".2.10"), "Hex-STRING: C0 00 00 10 ");
+
+    // Edited as the edit page writes it: out of service, all ports, untagged, egress, name, active.
+    for (const std::string& args : {kVlan + ".5.10 i 2", kVlan + ".2.10 x FFFFFFF0", kVlan + ".4.10 x 00000000",
+                                    kVlan + ".2.10 x 20000000", kVlan + ".1.10 s lab", kVlan + ".5.10 i 1"}) {
+        out = set(args);
+        EXPECT_EQ(out.find("Reason"), std::string::npos) << args << ": " << out;
+    }
+    EXPECT_EQ(ValueOf(get(kVlan + ".2.10"), kVlan + ".2.10"), "Hex-STRING: 20 00 00 00 ");
+    // A port on VLAN 10; when the VLAN goes, the port is back on VLAN 1.
+    EXPECT_NE(set(kPvid + ".3 u 10").find("Gauge32: 10"), std::string::npos);
+    EXPECT_NE(set(kVlan + ".5.10 i 6").find("INTEGER: 6"), std::string::npos);
+    out = get(kVlan + ".5.10 " + kPvid + ".3");
+    EXPECT_NE(ValueOf(out, kVlan + ".5.10").find("No Such Instance"), std::string::npos) << out;
+    EXPECT_EQ(ValueOf(out, kPvid + ".3"), "Gauge32: 1") << out;
+
+    // At most 256 VLANs: fill up to the limit in requests of 40 rows; the next one is refused.
+    int next = 100;
+    for (int have = 4; have < 256;) {
+        std::string args;
+        for (int i = 0; i < 40 && have < 256; ++i, ++have)
+            args += " " + kVlan + ".5." + std::to_string(next++) + " i 5";
+        ASSERT_EQ(set(args).find("Reason"), std::string::npos);
+    }
+    EXPECT_EQ(CountLines(Snmp("snmpwalk", V2(), sim.port(), kVlan + ".5"), "." + kVlan + ".5."), 256);
+    EXPECT_TRUE(Refused(set(kVlan + ".5.4000 i 5"), "resourceUnavailable"));
+}
+
+// Asymmetric VLANs exclude the voice and the surveillance VLAN; switching the mode resets the VLANs.
+TEST(SimAgent, VlanModes)
+{
+    SimAgent sim("TQX-8800");
+    ASSERT_TRUE(sim.ok());
+    const std::string rw = V2("private");
+    auto set = [&](const std::string& args) { return Snmp("snmpset", rw, sim.port(), args); };
+    ASSERT_EQ(set(kVlan + ".5.20 i 4 " + kVlan + ".2.20 x 0F0000 " + kPvid + ".5 u 20").find("Reason"), std::string::npos);
+    struct Case {
+        std::string args;
+        std::string reason; // "" when it goes through
+    };
+    const Case cases[] = {
+        {kVoiceState + " i 1", ""},
+        {kAsymmetric + " i 1", "inconsistentValue"},
+        {kVoiceState + " i 2 " + kAsymmetric + " i 1", ""}, // together in one request: fine
+        {kSurveillanceState + " i 1", "inconsistentValue"},
+        {kVoiceState + " i 1", "inconsistentValue"},
+        {kAsymmetric + " i 3", "wrongValue"},
+        {kAsymmetric + " i 2", ""},
+        {kSurveillanceState + " i 1", ""},
+        {kAsymmetric + " i 1", "inconsistentValue"},
+        {"1.3.6.1.4.1.32473.10.76.10.21.1.3.0 i 4095", "wrongValue"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.args);
+        const std::string out = set(c.args);
+        if (c.reason.empty())
+            EXPECT_EQ(out.find("Reason"), std::string::npos) << out;
+        else
+            EXPECT_TRUE(Refused(out, c.reason)) << out;
+    }
+    // The mode was written (twice): VLAN 20 is gone and port 5 is back on VLAN 1.
+    const std::string out = Snmp("snmpget", V2(), sim.port(), kVlan + ".5.20 " + kPvid + ".5 " + kAsymmetric);
+    EXPECT_NE(ValueOf(out, kVlan + ".5.20").find("No Such Instance"), std::string::npos) << out;
+    EXPECT_EQ(ValueOf(out, kPvid + ".5"), "Gauge32: 1") << out;
+    EXPECT_EQ(ValueOf(out, kAsymmetric), "INTEGER: 2") << out;
+}
+
+// Trunks on a 48-port switch: member lists and modes written as the trunk page writes them, the
+// member rules, and the objects a trunk member check reads, each at its default and each changeable by
+// SET or the control channel.
+TEST(SimAgent, TrunkMembersAndWhatTheyMustAgreeOn)
+{
+    tqxtest::TempDir dir;
+    const std::string sock = (dir.path() / "ctl").string();
+    SimAgent sim("TQX-8848", {"--control", sock});
+    ASSERT_TRUE(sim.ok());
+    const std::string rw = V2("private");
+    auto set = [&](const std::string& args) { return Snmp("snmpset", rw, sim.port(), args); };
+
+    std::string out = Snmp("snmpwalk", V2(), sim.port(), "1.3.6.1.4.1.32473.10.76.10.8.1");
+    EXPECT_EQ(ValueOf(out, kTrunkState), "INTEGER: 1") << out;
+    for (int t = 1; t <= 8; ++t) {
+        SCOPED_TRACE(t);
+        EXPECT_EQ(ValueOf(out, kTrunk + ".1." + std::to_string(t)), "INTEGER: " + std::to_string(t));
+        EXPECT_EQ(ValueOf(out, kTrunk + ".2." + std::to_string(t)), "Hex-STRING: 00 00 00 00 00 00 ");
+        EXPECT_EQ(ValueOf(out, kTrunk + ".3." + std::to_string(t)), "INTEGER: 2");
+    }
+    EXPECT_EQ(CountLines(out, "." + kTrunk + ".2."), 8);
+
+    // Ports 3 and 4 (30 00 ...) in trunk 1 with LACP, in one request as the member page sends it.
+    out = set(kTrunk + ".2.1 x 3000000000000000 " + kTrunk + ".3.1 i 1");
+    EXPECT_EQ(out.find("Reason"), std::string::npos) << out;
+    struct Case {
+        std::string args;
+        std::string reason;
+    };
+    const Case cases[] = {
+        {kTrunk + ".2.2 x 0800000000000000", "wrongValue"},        // one member
+        {kTrunk + ".2.2 x 00FF800000000000", "wrongValue"},        // nine members
+        {kTrunk + ".2.2 x 0000000000018000", "wrongValue"},        // port 48 and port 49, which is not there
+        {kTrunk + ".2.2 x 1800000000000000", "inconsistentValue"}, // port 4 is in trunk 1
+        {kTrunk + ".2.2 x 0C " + kTrunk + ".2.3 x 0C", "inconsistentValue"}, // two trunks of one request
+        {kTrunk + ".2.2 s " + std::string(65, 'x'), "wrongLength"},
+        {kTrunk + ".2.2 i 1", "wrongType"},
+        {kTrunk + ".3.2 i 4", "wrongValue"},
+        {kTrunk + ".3.2 i 0", "wrongValue"},
+        {kTrunk + ".1.2 i 2", "notWritable"},
+        {kTrunk + ".2.9 x 0C", "noCreation"},
+        {kTrunkState + " i 0", "wrongValue"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.args);
+        out = set(c.args);
+        EXPECT_TRUE(Refused(out, c.reason)) << out;
+    }
+    // Ports move from trunk 1 to trunk 2 in one request; trunk 8 takes eight ports (41 to 48).
+    EXPECT_EQ(set(kTrunk + ".2.1 x 00 " + kTrunk + ".2.2 x 3000000000000000").find("Reason"), std::string::npos);
+    EXPECT_EQ(set(kTrunk + ".2.8 x 0000000000FF0000").find("Reason"), std::string::npos);
+    out = Snmp("snmpwalk", V2(), sim.port(), kTrunk + ".2");
+    EXPECT_EQ(ValueOf(out, kTrunk + ".2.1"), "Hex-STRING: 00 ") << out;
+    EXPECT_EQ(ValueOf(out, kTrunk + ".2.2"), "Hex-STRING: 30 00 00 00 00 00 00 00 ") << out;
+    EXPECT_EQ(ValueOf(out, kTrunk + ".2.8"), "Hex-STRING: 00 00 00 00 00 FF 00 00 ") << out;
+
+    // The member check's reads, at their defaults (port 48 for the per-port ones).
+    const std::string v = "1.3.6.1.4.1.32473.10.76.10.";
+    const std::vector<std::pair<std::string, std::string>> defaults = {
+        {"1.13.1.2.48", "INTEGER: 6"},     {"1.13.1.7.48", "INTEGER: 2"},     {"12.3.1.1.2.48", "INTEGER: 1"},
+        {"7.7.1.1.48", "Gauge32: 1"},      {"14.2.1.1.2.48", "INTEGER: 2"},   {"17.4.1.2.48", "INTEGER: 2"},
+        {"13.1.2.1.2.48", "INTEGER: 0"},   {"13.1.2.1.3.48", "INTEGER: 0"},   {"6.2.1.2.48", "INTEGER: 128"},
+        {"6.2.1.4.48", "INTEGER: 1"},      {"6.2.1.5.48", "INTEGER: 0"},      {"6.2.1.14.48", "INTEGER: 2"},
+        {"6.2.1.16.48", "INTEGER: 2"},     {"6.2.1.17.48", "INTEGER: 2"},     {"6.2.1.18.48", "INTEGER: 2"},
+        {"11.2.9.1.2.48", "INTEGER: 3"},   {"21.1.6.1.2.48", "INTEGER: 2"},   {"26.1.5.1.2.48", "INTEGER: 2"},
+        {"26.1.5.1.3.48", "INTEGER: 1"},   {"6.1.1.0", "INTEGER: 2"},         {"11.2.1.0", "INTEGER: 2"},
+        {"26.1.1.0", "INTEGER: 2"},        {"18.1.0", "INTEGER: 2"},          {"18.2.0", "INTEGER: 1"},
+        {"18.3.0", "Hex-STRING: 00 00 00 00 00 00 "}, {"18.4.0", "Hex-STRING: 00 00 00 00 00 00 "},
+        {"9.2.0", "Hex-STRING: FF FF FF FF FF FF "},  {"14.7.1.0", "Hex-STRING: 00 00 00 00 00 00 "},
+    };
+    std::string oids;
+    for (const auto& [oid, value] : defaults)
+        oids += " " + v + oid;
+    out = Snmp("snmpget", V2(), sim.port(), "-Ox" + oids);
+    for (const auto& [oid, value] : defaults)
+        EXPECT_EQ(ValueOf(out, v + oid), value) << oid << "\n" << out;
+    // A conflict arranged by SET (port security on port 3) and one by the control channel (an ACL
+    // row holding port 4), both read back as the check reads them.
+    EXPECT_EQ(set(v + "14.2.1.1.2.3 i 1").find("Reason"), std::string::npos);
+    std::string answer;
+    EXPECT_TRUE(SimControl(sock, "set " + v + "15.2.1.1.10.1 4x 1000000000000000", &answer)) << answer;
+    out = Snmp("snmpwalk", V2(), sim.port(), "-Ox " + v + "15.2.1.1.10");
+    EXPECT_EQ(ValueOf(out, v + "15.2.1.1.10.1"), "Hex-STRING: 10 00 00 00 00 00 00 00 ") << out;
+    EXPECT_EQ(ValueOf(Snmp("snmpget", V2(), sim.port(), v + "14.2.1.1.2.3"), v + "14.2.1.1.2.3"), "INTEGER: 1");
+}
+
+// VLANs and trunks are kept by "Save configuration" and lost by a reboot without it.
+TEST(SimAgent, VlansAndTrunksAreSavedLikeTheRest)
+{
+    SimAgent sim("TQX-8816", {"--reboot-time", "300"});
+    ASSERT_TRUE(sim.ok());
+    const std::string rw = V2("private");
+    auto set = [&](const std::string& args) { return Snmp("snmpset", rw, sim.port(), args); };
+    ASSERT_EQ(set(kVlan + ".5.30 i 4 " + kVlan + ".2.30 x C000 " + kVlan + ".1.30 s kept").find("Reason"), std::string::npos);
+    ASSERT_EQ(set(kPvid + ".2 u 30").find("Reason"), std::string::npos);
+    ASSERT_EQ(set(kTrunk + ".2.1 x 3000 " + kTrunk + ".3.1 i 1").find("Reason"), std::string::npos);
+    ASSERT_NE(set(kSave + " i 1").find("INTEGER: 1"), std::string::npos);
+    // After the save: another VLAN and trunk, VLAN 30's name changed, VLAN 1's ports changed.
+    ASSERT_EQ(set(kVlan + ".5.31 i 5").find("Reason"), std::string::npos);
+    ASSERT_EQ(set(kVlan + ".1.30 s lost").find("Reason"), std::string::npos);
+    ASSERT_EQ(set(kVlan + ".4.1 x 0000 " + kVlan + ".2.1 x 0FFF").find("Reason"), std::string::npos);
+    ASSERT_EQ(set(kTrunk + ".2.2 x 0C00 " + kTrunk + ".2.1 x 0000").find("Reason"), std::string::npos);
+    ASSERT_NE(set(kReboot + " i 1").find("INTEGER: 1"), std::string::npos);
+    std::string out;
+    for (int i = 0; i < 20 && ValueOf(out, kVlan + ".1.30").empty(); ++i) {
+        std::this_thread::sleep_for(200ms);
+        out = Snmp("snmpget", V2(), sim.port(),
+                   kVlan + ".1.30 " + kVlan + ".5.31 " + kVlan + ".2.1 " + kVlan + ".4.1 " + kPvid + ".2 " + kTrunk +
+                       ".2.1 " + kTrunk + ".2.2 " + kTrunk + ".3.1",
+                   "0.5", 0);
+    }
+    EXPECT_EQ(ValueOf(out, kVlan + ".1.30"), "STRING: \"kept\"") << out;
+    EXPECT_NE(ValueOf(out, kVlan + ".5.31").find("No Such Instance"), std::string::npos) << out;
+    EXPECT_EQ(ValueOf(out, kVlan + ".2.1"), "Hex-STRING: FF FF ") << out;
+    EXPECT_EQ(ValueOf(out, kVlan + ".4.1"), "Hex-STRING: FF FF ") << out;
+    EXPECT_EQ(ValueOf(out, kPvid + ".2"), "Gauge32: 30") << out;
+    EXPECT_EQ(ValueOf(out, kTrunk + ".2.1"), "Hex-STRING: 30 00 ") << out;
+    EXPECT_EQ(ValueOf(out, kTrunk + ".2.2"), "Hex-STRING: 00 00 ") << out;
+    EXPECT_EQ(ValueOf(out, kTrunk + ".3.1"), "INTEGER: 1") << out;
+}

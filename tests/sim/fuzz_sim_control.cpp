@@ -1,7 +1,13 @@
-// Control lines, command lines and SET requests against a small PoE switch: nothing crashes, and every
-// control line gets an answer of the documented form.
+// Control lines, command lines and SET requests against a small PoE switch: nothing crashes, every
+// control line gets an answer of the documented form, and SETs never leave an active VLAN with untagged
+// ports outside its egress ports, a PVID naming no VLAN, or a port in two trunks.
 #include "sim/Device.h"
 #include "sim/Options.h"
+#include "sim/PortBitmap.h"
+#include "sim/Trunk.h"
+#include "sim/Vlan.h"
+
+#include <algorithm>
 
 #include <cstdint>
 #include <cstdlib>
@@ -28,6 +34,47 @@ const char* const kDevice =
     "1.3.6.1.4.1.32473.10.75.6.22.1.1.3.1.1|2|1\n1.3.6.1.4.1.32473.10.75.6.22.1.1.4.1.1|2|1\n"
     "1.3.6.1.4.1.32473.10.75.6.22.1.1.13.1.1|4|POWER ON\n1.3.6.1.4.1.32473.10.75.6.22.6.0|4|60.0\n"
     "1.3.6.1.4.1.32473.10.75.6.23.1.1.21.1|2|1\n";
+
+// What the VLAN and trunk rules keep true, whatever was written to them.
+void CheckVlansAndTrunks(const tqxsim::ObjectMap& objects)
+{
+    using namespace tqxsim;
+    auto cell = [&](const Oid& entry, std::uint32_t column, std::uint32_t index) -> const Value* {
+        Oid o = entry;
+        o.push_back(column);
+        o.push_back(index);
+        auto it = objects.find(o);
+        return it == objects.end() ? nullptr : &it->second;
+    };
+    Oid status = oids::vlanEntry;
+    status.push_back(vlanRowStatus);
+    for (auto it = objects.upper_bound(status); it != objects.end() && OidHasPrefix(it->first, status); ++it) {
+        if (it->second.number != kActive)
+            continue;
+        const Value* egress = cell(oids::vlanEntry, vlanEgress, it->first.back());
+        const Value* untagged = cell(oids::vlanEntry, vlanUntagged, it->first.back());
+        if (!egress || !untagged)
+            std::abort();
+        const auto e = PortsOf(egress->bytes), u = PortsOf(untagged->bytes);
+        if (!std::includes(e.begin(), e.end(), u.begin(), u.end()))
+            std::abort();
+    }
+    if (!cell(oids::vlanEntry, vlanRowStatus, 1))
+        std::abort(); // the default VLAN stays
+    for (auto it = objects.upper_bound(oids::vlanPvid); it != objects.end() && OidHasPrefix(it->first, oids::vlanPvid); ++it)
+        if (it->second.number < 1 || it->second.number > 4094 ||
+            !cell(oids::vlanEntry, vlanRowStatus, static_cast<std::uint32_t>(it->second.number)))
+            std::abort();
+    std::set<int> inTrunks;
+    for (std::uint32_t t = 1; t <= CTrunkFeature::kTrunks; ++t) {
+        const Value* members = cell(oids::trunkEntry, trunkMembers, t);
+        if (!members)
+            std::abort();
+        for (int p : PortsOf(members->bytes))
+            if (!inTrunks.insert(p).second)
+                std::abort();
+    }
+}
 
 } // namespace
 
@@ -74,17 +121,26 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size)
             if (answer != "ok" && answer.rfind("error: ", 0) != 0)
                 std::abort();
         } else {
-            // "OID|TAG|VALUE" lines as SET requests.
-            ObjectMap one;
-            ParseSnmprec(line, &one, nullptr);
-            for (const auto& [oid, value] : one) {
-                if (device.CheckSet(oid, value, &one) != SetError::None)
-                    continue;
-                device.Set(oid, value);
-                device.Committed(oid);
-                if (!device.Get(oid) && !(oid.size() > 14 && oid[13] == 21))
+            // A SET request: "OID|TAG|VALUE" bindings separated by ";", run as the agent runs them: all
+            // checked against the whole request, then all stored, then all committed.
+            std::string text(line);
+            std::replace(text.begin(), text.end(), ';', '\n');
+            ObjectMap request;
+            ParseSnmprec(text, &request, nullptr);
+            bool accepted = !request.empty();
+            for (const auto& [oid, value] : request)
+                accepted = accepted && device.CheckSet(oid, value, &request) == SetError::None;
+            if (accepted) {
+                for (const auto& [oid, value] : request)
+                    device.Set(oid, value);
+                for (const auto& [oid, value] : request)
+                    device.Committed(oid);
+                // A written object is there afterwards, unless the write destroyed its row.
+                const auto& [oid, value] = *request.begin();
+                if (request.size() == 1 && !device.Get(oid) && !(value.tag == Tag::Integer && value.number == kDestroy))
                     std::abort();
             }
+            CheckVlansAndTrunks(device.Objects());
         }
         Oid next;
         Value v;
