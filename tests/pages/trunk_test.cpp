@@ -106,7 +106,7 @@ TEST(TrunkValidator, EachCheckRefusesItsConflictOnTheAgent)
         Switch sw("TQX-8800");
         ASSERT_TRUE(sw.ok());
         ASSERT_TRUE(sw.Control(c.arrange)) << sw.LastError();
-        UseSim(sw.port());
+        tqxtest::UseAgent(sw.port(), false, "2000");
         g_nDevicePortNum = 24;
         sw.ClearLog();
         EXPECT_EQ(TryMembers({3, 4}), std::vector<std::string>{c.message});
@@ -122,7 +122,7 @@ TEST(TrunkValidator, MembersWithoutAConflictAreWritten)
     Switch sw("TQX-8800");
     ASSERT_TRUE(sw.ok());
     ASSERT_TRUE(sw.Control({Set("6.1.1.0", "2 2"), Set("6.2.1.17.4", "2 9")})) << sw.LastError();
-    UseSim(sw.port());
+    tqxtest::UseAgent(sw.port(), false, "2000");
     g_nDevicePortNum = 24;
     sw.ClearLog();
     bool bAccepted = false;
@@ -148,7 +148,7 @@ TEST(TrunkMemberPage, CountsAreCheckedFirst)
     ASSERT_TRUE(sw.ok());
     // Port 2 sits in trunk 3: the count checks come before the validator's.
     ASSERT_TRUE(sw.Control({"set " + kMembers + "3 4x 40000000"})) << sw.LastError();
-    UseSim(sw.port());
+    tqxtest::UseAgent(sw.port(), false, "2000");
     g_nDevicePortNum = 24;
     sw.ClearLog();
     EXPECT_EQ(TryMembers({2}), std::vector<std::string>{"The mininum port members for an aggregated link is 2 !"});
@@ -196,7 +196,7 @@ TEST(TrunkPage, ListsTheTrunksAndWritesStateAndMode)
     ASSERT_TRUE(sw.Control({"set " + kMembers + "2 4x 0c000000", "set " + kMode + "2 2 2", "set " + kMode + "3 2 3",
                             "set " + kV + "8.1.2.0 2 1"}))
         << sw.LastError();
-    UseSim(sw.port());
+    tqxtest::UseAgent(sw.port(), false, "2000");
     g_nDevicePortNum = 24;
     CMessageRecorder boxes(true);
     CTrunkConfigDlg page;
@@ -256,7 +256,7 @@ TEST(TrunkPage, PortMemberEditsTheSelectedTrunk)
     ASSERT_TRUE(sw.ok());
     ASSERT_TRUE(sw.Control({"set " + kMembers + "4 4x 00030000", "set " + kMode + "4 2 2", "set " + kV + "8.1.2.0 2 1"}))
         << sw.LastError();
-    UseSim(sw.port());
+    tqxtest::UseAgent(sw.port(), false, "2000");
     g_nDevicePortNum = 24;
     CMessageRecorder boxes(true);
     CTrunkConfigDlg page;

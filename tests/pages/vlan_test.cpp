@@ -120,7 +120,7 @@ TEST(VlanPage, CreatesEditsAndDeletesAVlanThatReadsBackAsWritten)
     ASSERT_TRUE(sw.Control({"set 1.3.6.1.4.1.32473.10.76.10.7.5.0 2 1"})) << sw.LastError();
     // VLAN 300 exists but is not in service: it is not listed.
     ASSERT_TRUE(SnmpSet(sw.port(), {kRowState + "300", "i", "5"}));
-    UseSim(sw.port());
+    tqxtest::UseAgent(sw.port(), false, "2000");
     g_nDevicePortNum = 24;
     CMessageRecorder boxes(true);
 
@@ -204,7 +204,7 @@ TEST(VlanPage, ANonAsciiNameRoundTripsAsUtf8)
     App();
     Switch sw("TQX-8800");
     ASSERT_TRUE(sw.ok());
-    UseSim(sw.port());
+    tqxtest::UseAgent(sw.port(), false, "2000");
     g_nDevicePortNum = 24;
     CMessageRecorder boxes(true);
     CVlanConfigDlg page;
@@ -234,7 +234,7 @@ TEST(VlanPage, RefusalsShowTheirTextAndSendNothing)
     ASSERT_TRUE(sw.ok());
     // Trunk 1 holds ports 5 and 6; VLAN 100 exists with ports 1 and 2.
     ASSERT_TRUE(sw.Control({"set " + kTrunkMembers + "1 4x 0c000000"})) << sw.LastError();
-    UseSim(sw.port());
+    tqxtest::UseAgent(sw.port(), false, "2000");
     g_nDevicePortNum = 24;
     {
         CMessageRecorder boxes(true);
@@ -346,7 +346,7 @@ TEST(VlanEditPage, EditLimitsAndTheThreeBoxChoice)
     App();
     Switch sw("TQX-8800");
     ASSERT_TRUE(sw.ok());
-    UseSim(sw.port());
+    tqxtest::UseAgent(sw.port(), false, "2000");
     g_nDevicePortNum = 24;
     // Port 3 is untagged in VLAN 1 and port 9 in VLAN 20, which the page edits.
     const VlanList vlans = {VlanEntry{1, "default", "1,2,3,4", "1,2,3", 4, 3}, VlanEntry{20, "twenty", "8,9", "9", 2, 1}};
@@ -404,7 +404,7 @@ TEST(VlanPage, TheTwoHundredFiftySeventhVlanIsRefused)
             args.insert(args.end(), {kRowState + std::to_string(v), "i", "4"});
         ASSERT_TRUE(SnmpSet(sw.port(), args)) << nFirst;
     }
-    UseSim(sw.port());
+    tqxtest::UseAgent(sw.port(), false, "2000");
     g_nDevicePortNum = 24;
     CMessageRecorder boxes(true);
     CVlanConfigDlg page;
@@ -427,7 +427,7 @@ TEST(VlanPage, WithoutWriteAccessTheWriteButtonsStayOff)
     App();
     Switch sw("TQX-8800");
     ASSERT_TRUE(sw.ok());
-    UseSim(sw.port());
+    tqxtest::UseAgent(sw.port(), false, "2000");
     g_nDevicePortNum = 24;
     g_bWriteAccess = false;
     CVlanConfigDlg page;
@@ -448,7 +448,7 @@ TEST(VlanPage, VoiceAndSurveillanceVlansAreKept)
     App();
     Switch sw("TQX-8800");
     ASSERT_TRUE(sw.ok());
-    UseSim(sw.port());
+    tqxtest::UseAgent(sw.port(), false, "2000");
     g_nDevicePortNum = 24;
     CMessageRecorder boxes(true);
     {
@@ -501,7 +501,7 @@ TEST(VlanPage, RefusedWritesActivateNothingAndAreReported)
     App();
     Switch sw("TQX-8800");
     ASSERT_TRUE(sw.ok());
-    UseSim(sw.port());
+    tqxtest::UseAgent(sw.port(), false, "2000");
     g_nDevicePortNum = 24;
     CMessageRecorder boxes(true);
     CVlanConfigDlg page;
@@ -584,7 +584,7 @@ TEST(PvidPage, WritesInTwoBatchesOnA48PortSwitch)
     App();
     Switch sw("TQX-8848");
     ASSERT_TRUE(sw.ok());
-    UseSim(sw.port());
+    tqxtest::UseAgent(sw.port(), false, "2000");
     g_nDevicePortNum = 48;
     CMessageRecorder boxes(true);
     CVlanConfigDlg page;
@@ -630,7 +630,7 @@ TEST(PvidPage, RefusalsShowTheirTextAndSendNothing)
     ASSERT_TRUE(sw.ok());
     // Trunk 2 holds ports 5 and 6.
     ASSERT_TRUE(sw.Control({"set " + kTrunkMembers + "2 4x 0c000000"})) << sw.LastError();
-    UseSim(sw.port());
+    tqxtest::UseAgent(sw.port(), false, "2000");
     g_nDevicePortNum = 24;
     const VlanList vlans = {VlanEntry{1, "default", "1,2,3", "1,2,3", 3, 3}, VlanEntry{100, "lab", "5,6", "", 2, 0},
                             VlanEntry{300, "empty", "", "", 0, 0}};
