@@ -52,12 +52,6 @@ CCommonSNMP::~CCommonSNMP()
         m_hWalkThread.detach();
     }
     StopWalkThread();
-    // What the previous opening sent is no longer this session's.
-    {
-        std::lock_guard lock(m_pShared->m_listMutex);
-        m_pShared->m_listRequestId.clear();
-        ++m_pShared->m_nOpening;
-    }
 
     delete m_pSnmpTable;
     m_pSnmpTable = nullptr;
