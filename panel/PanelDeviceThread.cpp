@@ -56,10 +56,11 @@ int CPanelDeviceThread::Run()
     const bool bFast = g_strSnmpVersion == QLatin1String("1");
     const QString strName = m_pDlg->PollDeviceName();
     const bool bPoe = strName.contains(QLatin1Char('P')) || strName.contains(QLatin1Char('p'));
-    const int nStepMs = bFast ? 500 : 1000;
     int rc = 0;
     while (!m_bStop) {
-        if (SleepOrStop(500))
+        const int nOverrideMs = g_nPollStepMs.load();
+        const int nStepMs = nOverrideMs > 0 ? nOverrideMs : bFast ? 500 : 1000;
+        if (SleepOrStop(nOverrideMs > 0 ? nOverrideMs : 500))
             break;
         if (!m_pDlg->IsPageOpen()) {
             if (g_bIsHasFan)

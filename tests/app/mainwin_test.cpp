@@ -293,6 +293,46 @@ TEST(MainWindow, ToolsAskFirstAndCancelSendsNothing)
     EXPECT_TRUE(messages.texts.empty());
 }
 
+TEST(MainWindow, SaveAndRebootOverV3AndARefusedSave)
+{
+    App();
+    tqxtest::SimAgent sim("TQX-8800", {"--log-requests", tqxtest::kPagesUser.SimArgs()[0], tqxtest::kPagesUser.SimArgs()[1]});
+    ASSERT_TRUE(sim.ok());
+    const std::string kSave = "1.3.6.1.4.1.32473.10.76.10.1.10.0";
+    const std::string kReboot = "1.3.6.1.4.1.32473.10.76.10.1.9.0";
+    tqxtest::CMessageRecorder messages;
+    messages.answer = true;
+    {
+        // The read community as the write community: the agent answers the SET with a refusal.
+        UseAgent(sim.port());
+        g_strSetCommunity = QStringLiteral("public");
+        CModuleDlg dlg{QString()};
+        QElapsedTimer timer;
+        timer.start();
+        dlg.OnSaveConfig();
+        EXPECT_EQ(messages.texts, std::vector<std::string>{"failed"});
+        EXPECT_LT(timer.elapsed(), 3000);  // refused at once, not the 4000 ms of a silent device
+        EXPECT_EQ(CountSets(sim.process().output(), kSave), 1);
+    }
+    sim.process().clearOutput();
+    messages.texts.clear();
+    {
+        UseAgent(sim.port(), true);
+        CModuleDlg dlg{QString()};
+        dlg.OnSaveConfig();
+        EXPECT_EQ(messages.texts, std::vector<std::string>{"success"});
+        ASSERT_TRUE(sim.process().waitForOutput(kSave, std::chrono::seconds(3)));
+        EXPECT_EQ(CountSets(sim.process().output(), kSave), 1);
+        messages.texts.clear();
+        dlg.OnReboot();
+        ASSERT_TRUE(sim.process().waitForOutput(kReboot, std::chrono::seconds(3)));
+        EXPECT_EQ(CountSets(sim.process().output(), kReboot), 1);
+        EXPECT_TRUE(messages.texts.empty());
+        EXPECT_EQ(sim.process().output().find("version=1"), std::string::npos) << sim.process().output();
+        EXPECT_NE(sim.process().output().find("version=3 community=- user=pages level=authPriv pdu=SET"), std::string::npos);
+    }
+}
+
 TEST(MainWindow, AboutBoxTexts)
 {
     App();

@@ -4,6 +4,7 @@
 #include "mainwin_support.h"
 
 #include "panel/MyBitmapApp.h"
+#include "panel/PanelDeviceThread.h"
 #include "sim/SimControl.h"
 
 #include <QImage>
@@ -42,21 +43,39 @@ QImage LampImage(CModuleDlg& dlg, int nObject)
     return window.copy(QRect(corner, QSize(6, 4)));
 }
 
+// The device timing, for the cases about how walks and cycles overlap.
+constexpr int kDeviceTiming = 0;
+
+// A window polling tqx-sim over SNMPv1, or SNMPv3 as the pages' user; the cycle's pause unit is
+// 50 ms unless a case needs the device timing.
 struct SimWindow {
     std::string control;
     tqxtest::SimAgent sim;
     KitFolder kit;
     std::unique_ptr<CModuleDlg> dlg;
-    SimWindow(const std::string& model, const char* name, std::vector<std::string> extra = {})
-        : control(ControlPath(name)),
-          sim(model, [&] { extra.insert(extra.end(), {"--control", control}); return extra; }()),
+    SimWindow(const std::string& model, const std::string& name, std::vector<std::string> extra = {}, bool bV3 = false,
+              int nStepMs = 50)
+        : control(ControlPath((name + (bV3 ? "-v3" : "")).c_str())),
+          sim(model, [&] {
+              extra.insert(extra.end(), {"--control", control});
+              if (bV3)
+                  for (const std::string& a : tqxtest::kPagesUser.SimArgs())
+                      extra.push_back(a);
+              return extra;
+          }()),
           kit(model)
     {
         App();
-        UseAgent(sim.port());
+        g_nPollStepMs = nStepMs;
+        UseAgent(sim.port(), bV3);
         dlg = std::make_unique<CModuleDlg>(KitDir(model) + QStringLiteral("/User.ini"));
         dlg->OnInitDialog();
         dlg->show();
+    }
+    ~SimWindow()
+    {
+        dlg.reset();
+        g_nPollStepMs = 0;
     }
     bool Control(const std::string& command)
     {
@@ -67,9 +86,9 @@ struct SimWindow {
     }
 };
 
-TEST(Poller, LinkWalkGivesLampModesAndPortStates)
+void CheckLinkWalk(bool bV3)
 {
-    SimWindow w("TQX-8800", "poller-link");
+    SimWindow w("TQX-8800", "poller-link", {}, bV3);
     ASSERT_TRUE(w.sim.ok());
     CModuleDlg& dlg = *w.dlg;
     ASSERT_EQ(dlg.portNum(), 24);
@@ -114,6 +133,14 @@ TEST(Poller, LinkWalkGivesLampModesAndPortStates)
     ASSERT_TRUE(WaitPolls(dlg, 2));
     EXPECT_EQ(dlg.LedState(4), 3);
     EXPECT_EQ(PortState(dlg, 4), PORT_ENABLE);
+}
+
+TEST(Poller, LinkWalkGivesLampModesAndPortStates)
+{
+    for (const bool bV3 : {false, true}) {
+        SCOPED_TRACE(bV3 ? "SNMPv3" : "SNMPv1");
+        CheckLinkWalk(bV3);
+    }
 }
 
 TEST(Poller, CommaListsSplitAndStayAligned)
@@ -203,7 +230,7 @@ TEST(Poller, PoeModelFollowsDisplayMode)
 
 TEST(Poller, SlowPoeWalkMakesLaterCyclesSkip)
 {
-    SimWindow w("TQX-8810P", "poller-skip");
+    SimWindow w("TQX-8810P", "poller-skip", {}, false, kDeviceTiming);
     ASSERT_TRUE(w.sim.ok());
     CModuleDlg& dlg = *w.dlg;
     ASSERT_TRUE(w.Control("set 1.3.6.1.4.1.32473.10.75.6.22.8.0 2 2"));
@@ -225,7 +252,7 @@ TEST(Poller, SlowPoeWalkMakesLaterCyclesSkip)
 
 TEST(Poller, FourthCycleGoesAheadWhileAWalkStillRuns)
 {
-    SimWindow w("TQF-8828P", "poller-forced");
+    SimWindow w("TQF-8828P", "poller-forced", {}, false, kDeviceTiming);
     ASSERT_TRUE(w.sim.ok());
     CModuleDlg& dlg = *w.dlg;
     ASSERT_TRUE(w.Control("set 1.3.6.1.4.1.32473.10.75.6.22.8.0 2 2"));
@@ -313,8 +340,9 @@ TEST(Poller, NoRequestsWhileAPageIsOpen)
         auto page = std::make_unique<QDialog>(pParent);
         QDialog* p = page.get();
         // A walk in flight when the page opens may finish; then nothing more is asked for a cycle.
+        // Then at least four cycles of 550 ms pass with the page open.
         QTimer::singleShot(1500, p, [&] { w.sim.process().clearOutput(); });
-        QTimer::singleShot(8000, p, [&, p] {
+        QTimer::singleShot(1500 + 2500, p, [&, p] {
             during = w.sim.process().output();
             p->accept();
         });
@@ -329,9 +357,10 @@ TEST(Poller, NoRequestsWhileAPageIsOpen)
     EXPECT_TRUE(WaitPolls(dlg, 1));
 }
 
-TEST(Poller, DeviceThatStopsAnsweringLeavesLampsSteadyAndClosesInTime)
+void CheckDeviceThatStopsAnswering(bool bV3)
 {
-    SimWindow w("TQX-8800", "poller-gone", {"--log-requests"});
+    // A cycle shorter than the slow walk below would restart it: the device timing here.
+    SimWindow w("TQX-8800", "poller-gone", {"--log-requests"}, bV3, kDeviceTiming);
     ASSERT_TRUE(w.sim.ok());
     CModuleDlg& dlg = *w.dlg;
     ASSERT_TRUE(WaitPolls(dlg, 1));
@@ -342,7 +371,7 @@ TEST(Poller, DeviceThatStopsAnsweringLeavesLampsSteadyAndClosesInTime)
     const std::string kAfterRow8 = "pdu=GETNEXT oids=1.3.6.1.2.1.2.2.1.3.8,";
     const std::string kAfterLastRow = "pdu=GETNEXT oids=1.3.6.1.2.1.2.2.1.3.24,";
     w.sim.process().clearOutput();
-    ASSERT_TRUE(w.sim.process().waitForOutput(kAfterRow8, std::chrono::seconds(20)));
+    ASSERT_TRUE(w.sim.process().waitForOutput(kAfterRow8, std::chrono::seconds(20))) << w.sim.process().output().substr(0, 3000);
     const int nPolls = dlg.PollCount();
     ASSERT_TRUE(w.Control("drop 1"));
     ASSERT_TRUE(WaitFor([&] { return dlg.PollCount() > nPolls; }, 20000));
@@ -376,6 +405,15 @@ TEST(Poller, DeviceThatStopsAnsweringLeavesLampsSteadyAndClosesInTime)
         "==================m_cCommonSNMPDevStat.Close===============",
         "==================m_cCommonSNMPPoeStat.Close===============",
     }));
+}
+
+TEST(Poller, DeviceThatStopsAnsweringLeavesLampsSteadyAndClosesInTime)
+{
+    // Over SNMPv3 the agent has been discovered and has answered whole walks before it goes silent.
+    for (const bool bV3 : {false, true}) {
+        SCOPED_TRACE(bV3 ? "SNMPv3" : "SNMPv1");
+        CheckDeviceThatStopsAnswering(bV3);
+    }
 }
 
 } // namespace

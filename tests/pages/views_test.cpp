@@ -380,6 +380,49 @@ TEST(SystemInformation, ReadsChecksAndWritesUtf8)
     EXPECT_LT(at("==================m_cCommonSNMPSet.Close==============="), static_cast<long>(lines.size()));
 }
 
+TEST(SystemInformation, WritesOverV3AndARefusedWriteChangesNothing)
+{
+    App();
+    tqxtest::SimAgent sim("TQX-8848", {"--log-requests", kV3[0], kV3[1]});
+    ASSERT_TRUE(sim.ok());
+    tqxtest::CMessageRecorder messages;
+    const auto deviceName = [&] {
+        const std::string out = tqxtest::ToolOutput(
+            QStringLiteral("snmpget"), {QStringLiteral("-v1"), QStringLiteral("-c"), QStringLiteral("public"),
+                                        QStringLiteral("-Oqv"), QStringLiteral("127.0.0.1:%1").arg(sim.port()),
+                                        QStringLiteral("1.3.6.1.2.1.1.5.0")});
+        return out.substr(0, out.find('\n'));
+    };
+    const struct {
+        const char* name;
+        bool bV3;
+        const char* setCommunity;  // nullptr: the default write community
+        const char* written;
+        const char* after;         // the device's name afterwards, as snmpget prints it
+    } cases[] = {
+        {"SNMPv3", true, nullptr, "core3", "\"core3\""},
+        {"the read community for writing", false, "public", "refused", "\"core3\""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        UseAgent(sim.port(), c.bV3, "2000");
+        if (c.setCommunity)
+            g_strSetCommunity = QString::fromLatin1(c.setCommunity);
+        sim.process().clearOutput();
+        CSystemInfoDlg page;
+        page.show();
+        auto* pName = FindControl<QLineEdit>(&page, 1310);
+        ASSERT_NE(pName, nullptr);
+        ASSERT_TRUE(WaitFor([&] { return !pName->text().isEmpty(); }, 10000));
+        pName->setText(QString::fromLatin1(c.written));
+        FindControl<QAbstractButton>(&page, 1145)->click();
+        ASSERT_TRUE(sim.process().waitForOutput("pdu=SET", std::chrono::seconds(5)));
+        EXPECT_EQ(deviceName(), c.after);
+        EXPECT_TRUE(messages.texts.empty());
+        page.reject();
+    }
+}
+
 TEST(TableViews, DeviceThatStopsAnsweringKeepsTheRowsReadSoFar)
 {
     App();
