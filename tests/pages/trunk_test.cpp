@@ -128,6 +128,8 @@ TEST(TrunkValidator, MembersWithoutAConflictAreWritten)
     bool bAccepted = false;
     EXPECT_TRUE(TryMembers({3, 4, 20}, &bAccepted).empty());
     EXPECT_TRUE(bAccepted);
+    // The agent's request log reaches the test through a pipe: wait for the line, not for a time.
+    tqxtest::WaitFor([&] { return !sw.Sets().empty(); }, 5000);
     const auto sets = sw.Sets();
     ASSERT_EQ(sets.size(), 1u);
     EXPECT_NE(sets[0].find(kMembers + "1"), std::string::npos) << sets[0];
