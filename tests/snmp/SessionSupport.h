@@ -21,20 +21,24 @@ namespace snmptest {
 using tqxtest::UseAgent;
 using tqxtest::UseV3;
 
+// A UDP socket bound to a free port of 127.0.0.1; port receives the port.
+inline int BindLoopbackUdp(std::uint16_t& port)
+{
+    const int fd = ::socket(AF_INET, SOCK_DGRAM, 0);
+    sockaddr_in addr{};
+    addr.sin_family = AF_INET;
+    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    ::bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr);
+    socklen_t len = sizeof addr;
+    ::getsockname(fd, reinterpret_cast<sockaddr*>(&addr), &len);
+    port = ntohs(addr.sin_port);
+    return fd;
+}
+
 // A bound UDP socket on 127.0.0.1 that never answers.
 class SilentPeer {
 public:
-    SilentPeer()
-    {
-        m_fd = ::socket(AF_INET, SOCK_DGRAM, 0);
-        sockaddr_in addr{};
-        addr.sin_family = AF_INET;
-        addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        ::bind(m_fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr);
-        socklen_t len = sizeof addr;
-        ::getsockname(m_fd, reinterpret_cast<sockaddr*>(&addr), &len);
-        m_port = ntohs(addr.sin_port);
-    }
+    SilentPeer() { m_fd = BindLoopbackUdp(m_port); }
     ~SilentPeer() { ::close(m_fd); }
     std::uint16_t port() const { return m_port; }
 

@@ -5,6 +5,7 @@
 #include "core/Settings.h"
 #include "snmp/engine/Snmp.h"
 
+#include "SessionSupport.h"
 #include "SnmpBer.h"
 
 #include <arpa/inet.h>
@@ -44,14 +45,7 @@ class ScriptedAgent {
 public:
     explicit ScriptedAgent(std::vector<Script> scripts) : m_scripts(std::move(scripts))
     {
-        m_fd = ::socket(AF_INET, SOCK_DGRAM, 0);
-        sockaddr_in addr{};
-        addr.sin_family = AF_INET;
-        addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        ::bind(m_fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr);
-        socklen_t len = sizeof addr;
-        ::getsockname(m_fd, reinterpret_cast<sockaddr*>(&addr), &len);
-        m_port = ntohs(addr.sin_port);
+        m_fd = snmptest::BindLoopbackUdp(m_port);
         m_thread = std::thread([this] { Run(); });
     }
     ~ScriptedAgent()

@@ -30,12 +30,12 @@ struct V3User {
             const int i = digit[0] - '1';
             return i >= 0 && i < count ? i : 0;
         };
-        std::string spec = std::string(name) + ":" + kLevels[at(level, 3)];
+        std::string arg = std::string(name) + ":" + kLevels[at(level, 3)];
         if (at(auth, 3) > 0)
-            spec += std::string(":") + kAuth[at(auth, 3)] + ":" + authPassword;
+            arg += std::string(":") + kAuth[at(auth, 3)] + ":" + authPassword;
         if (at(priv, 2) > 0)
-            spec += std::string(":") + kPriv[at(priv, 2)] + ":" + privPassword;
-        return {"--user", spec};
+            arg += std::string(":") + kPriv[at(priv, 2)] + ":" + privPassword;
+        return {"--user", arg};
     }
 };
 
