@@ -43,6 +43,7 @@ CModuleDlg::~CModuleDlg()
 {
     DestroyWindow();
     CLiveOwners::Remove(this);
+    CPort::SetClickHook({});
     m_pBitmapApp.reset();
 }
 
@@ -85,6 +86,9 @@ bool CModuleDlg::OnInitDialog()
     LoadPanel(m_strXMLName);
     if (m_root.GetRect().isEmpty())
         resize(640, FrameAllowance() + 240);
+
+    // A click on a port opens its page.
+    CPort::SetClickHook([this](int nPortObject) { OnPortClick(nPortObject); });
 
     // 9. The lamp pictures, into the bitmap store.
     LoadLampBitmaps();

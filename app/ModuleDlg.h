@@ -33,9 +33,6 @@ extern bool g_bBlinkPhase;
 // Polling cycles of a PoE model skipped in a row because a walk was still running.
 extern std::atomic<int> g_nWalkSkips;
 
-// Ports with a fibre twin for a port count: 4 for 24, 48, 16, 52 and 28, 2 for 10, 0 for any other.
-int ExtraPortNum(int portNum);
-
 // A value from the device as an entry of a comma list: its own commas are dropped, so that one
 // value never reads as two and the lists of a walk stay aligned.
 QString ListEntry(const QString& strValue);
@@ -99,6 +96,9 @@ public:
     // Makes command id open the page the factory builds (an empty factory forgets it). Pages that
     // are not registered open nothing.
     static void RegisterPage(int nCommand, PageFactory factory);
+    // The page a click on a port of the panel opens, built for the port clicked.
+    using PortPageFactory = std::function<std::unique_ptr<QDialog>(int nPort)>;
+    static void RegisterPortPage(PortPageFactory factory);
     // Dialog template of a page command (0 for tools and unknown ids).
     static int PageTemplate(int nCommand);
     // Page commands whose page is not available in this build.
@@ -120,6 +120,9 @@ public:
     // A command of the menu (or of a request). False when the id is not handled here.
     bool OnCommand(int nCommand);
     void OnSysCommand(int nCommand);
+    // A click on port object nPortObject (its 1-based position among the panel's ports; a fibre twin
+    // stands for its combo port): opens the port page for that port, like its menu command.
+    void OnPortClick(int nPortObject);
     // Runs page modally: hidden (unless bHide is false) and marked open while it runs.
     void OpenPage(QDialog& page, bool bHide = true);
 

@@ -1,7 +1,10 @@
 // The menu bar of the main window, its trimming by device name, and the pages its commands open.
 #include "app/ModuleDlg.h"
 
+#include "core/Trace.h"
+
 #include <QAction>
+#include <QApplication>
 #include <QMenu>
 #include <QMenuBar>
 
@@ -53,6 +56,46 @@ void CModuleDlg::RegisterPage(int nCommand, PageFactory factory)
         PageFactories()[nCommand] = std::move(factory);
     else
         PageFactories().erase(nCommand);
+}
+
+namespace {
+
+CModuleDlg::PortPageFactory& PortPageFactoryOf()
+{
+    static CModuleDlg::PortPageFactory factory;
+    return factory;
+}
+
+} // namespace
+
+void CModuleDlg::RegisterPortPage(PortPageFactory factory)
+{
+    PortPageFactoryOf() = std::move(factory);
+}
+
+void CModuleDlg::OnPortClick(int nPortObject)
+{
+    int nPort = nPortObject;
+    if (nPort > m_nPortNum && nPort <= m_nPortNum + m_nExtraPortNum)
+        nPort -= m_nExtraPortNum;
+    if (nPort < 1 || nPort > m_nPortNum)
+        return;
+    QWidget* pModal = QApplication::activeModalWidget();
+    if (m_bPageOpen || (pModal && pModal != this)) {
+        TRACE() << "port" << nPort << "clicked: a page or question is open";
+        return;
+    }
+    const PortPageFactory& factory = PortPageFactoryOf();
+    if (!factory) {
+        TRACE() << "port" << nPort << "clicked: page" << PageTemplate(ID_PORT_CONFIG) << "is not available in this build";
+        return;
+    }
+    std::unique_ptr<QDialog> pPage = factory(nPort);
+    if (!pPage)
+        return;
+    TRACE() << "port" << nPort << "clicked: opens page" << PageTemplate(ID_PORT_CONFIG);
+    OpenPage(*pPage);
+    TRACE() << "page" << PageTemplate(ID_PORT_CONFIG) << "closed";
 }
 
 int CModuleDlg::PageTemplate(int nCommand)

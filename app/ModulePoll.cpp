@@ -29,22 +29,6 @@ const QString kLinkColumns[] = {
 
 } // namespace
 
-int ExtraPortNum(int portNum)
-{
-    switch (portNum) {
-    case 24:
-    case 48:
-    case 16:
-    case 52:
-    case 28:
-        return 4;
-    case 10:
-        return 2;
-    default:
-        return 0;
-    }
-}
-
 QString ListEntry(const QString& strValue)
 {
     QString strEntry = strValue;

@@ -1,12 +1,14 @@
 #include "app/Pages.h"
 
 #include "app/ModuleDlg.h"
+#include "pages/device/DeviceConfigDlg.h"
 #include "pages/mib/ForwardingTableDlg.h"
 #include "pages/mib/InterfaceTableDlg.h"
 #include "pages/mib/IpTableDlg.h"
 #include "pages/mib/SystemInfoDlg.h"
 #include "pages/mib/TcpServiceDlg.h"
 #include "pages/mib/UdpServiceDlg.h"
+#include "pages/port/PortConfigDlg.h"
 #include "pages/trunk/TrunkConfigDlg.h"
 #include "pages/vlan/VlanConfigDlg.h"
 
@@ -31,4 +33,9 @@ void RegisterModulePages()
     CModuleDlg::RegisterPage(CModuleDlg::ID_UDP_SERVICE, Factory<CUdpServiceDlg>());
     CModuleDlg::RegisterPage(CModuleDlg::ID_VLAN, Factory<CVlanConfigDlg>());
     CModuleDlg::RegisterPage(CModuleDlg::ID_TRUNK, Factory<CTrunkConfigDlg>());
+    CModuleDlg::RegisterPage(CModuleDlg::ID_PORT_CONFIG, Factory<CPortConfigDlg>());
+    CModuleDlg::RegisterPage(CModuleDlg::ID_DEVICE_CONFIGURE, Factory<CDeviceConfigDlg>());
+    CModuleDlg::RegisterPortPage([](int nPort) -> std::unique_ptr<QDialog> {
+        return std::make_unique<CPortConfigDlg>(nullptr, nPort);
+    });
 }

@@ -39,3 +39,19 @@ void ResetSettings()
     g_bIsAllGiga = 0;
     g_bIsHasFan = 0;
 }
+
+int ExtraPortNum(int portNum)
+{
+    switch (portNum) {
+    case 24:
+    case 48:
+    case 16:
+    case 52:
+    case 28:
+        return 4;
+    case 10:
+        return 2;
+    default:
+        return 0;
+    }
+}

@@ -23,5 +23,9 @@ extern int g_nDevicePortNum;         // User.ini DevicePortNum, 28
 extern int g_bIsAllGiga;             // User.ini IsAllGiga
 extern int g_bIsHasFan;              // User.ini IsHasFan
 
+// Ports with a fibre twin (the last ports, which have a second connector) for a port count: 4 for 24,
+// 48, 16, 52 and 28, 2 for 10, 0 for any other.
+int ExtraPortNum(int portNum);
+
 // Puts every setting back to its default (start-up state; tests use it between cases).
 void ResetSettings();

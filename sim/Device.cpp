@@ -1,5 +1,6 @@
 #include "sim/Device.h"
 
+#include "sim/PortBitmap.h"
 #include "sim/Trunk.h"
 #include "sim/Vlan.h"
 
@@ -36,7 +37,9 @@ namespace {
 
 enum IfColumn { ifType = 3, ifSpeed = 5, ifAdminStatus = 7, ifOperStatus = 8, ifLastChange = 9 };
 enum IfXColumn { ifHighSpeed = 15, ifAlias = 18 };
-enum PortColumn { portSpeedSetting = 2, portOperMode = 3, portOperFlow = 6, portMedia = 7 };
+enum PortColumn { portSpeedSetting = 2, portOperMode = 3, portFlowSetting = 5, portOperFlow = 6, portMedia = 7 };
+// Speed settings: 1 1000M full, 2 100M full, 3 100M half, 4 10M full, 5 10M half, 6 auto, 7 disabled.
+enum Speed { speed1000Full = 1, speed100Full, speed100Half, speed10Full, speed10Half, speedAuto, speedDisabled };
 enum PoeColumn { poeState = 3, poeTimeRange = 4, poePower = 9, poeVoltage = 10, poeCurrent = 11,
                  poeClass = 12, poeStatus = 13 };
 constexpr int kTimeRangeRowStatus = 21;
@@ -279,6 +282,53 @@ const CSimFeature* CSimDevice::FeatureOf(const Oid& oid) const
     return nullptr;
 }
 
+// What a switch refuses of a port's speed setting: a speed its connector cannot run, a trunk member
+// leaving the speed of its trunk (unless the same request sets the whole trunk) and the last enabled
+// port being disabled. request holds every binding of the SET.
+SetError CSimDevice::CheckSpeedSetting(int index, std::int64_t speed, const ObjectMap& request) const
+{
+    if (speed < speed1000Full || speed > speedDisabled)
+        return SetError::WrongValue;
+    auto port = m_ports.find(index);
+    if (port == m_ports.end())
+        return SetError::None;
+    const auto idx = static_cast<std::uint32_t>(index);
+    const auto media = GetInt(Append(oids::portEntry, {portMedia, idx})).value_or(1);
+    if (speed == speed1000Full && port->second.maxMbps < 1000)
+        return SetError::WrongValue;
+    // A 100Base-X module runs 100M forced only; a 1000Base-X module 1000M full or auto-negotiation.
+    if (media == 3 && !(speed == speed100Full || speed == speed100Half || speed == speedDisabled))
+        return SetError::WrongValue;
+    if (media == 4 && speed >= speed100Full && speed <= speed10Half)
+        return SetError::WrongValue;
+    // The speed each port has once the request is applied.
+    auto speedAfter = [&](int p) {
+        const Oid o = Append(oids::portEntry, {portSpeedSetting, static_cast<std::uint32_t>(p)});
+        if (auto it = request.find(o); it != request.end())
+            return it->second.number;
+        return GetInt(o).value_or(speedAuto);
+    };
+    const Oid members = {1, 3, 6, 1, 4, 1, 32473, 10, 76, 10, 8, 1, 3, 1, 2};
+    for (auto it = m_objects.upper_bound(members); it != m_objects.end() && OidHasPrefix(it->first, members); ++it) {
+        const auto trunk = PortsOf(it->second.bytes);
+        if (!trunk.count(index))
+            continue;
+        if (speed == speed100Half || speed == speed10Half)
+            return SetError::InconsistentValue;  // a trunk runs full duplex
+        for (int other : trunk)
+            if (speedAfter(other) != speed)
+                return SetError::InconsistentValue;
+    }
+    if (speed == speedDisabled) {
+        bool anyEnabled = false;
+        for (const auto& [p, info] : m_ports)
+            anyEnabled = anyEnabled || speedAfter(p) != speedDisabled;
+        if (!anyEnabled)
+            return SetError::InconsistentValue;
+    }
+    return SetError::None;
+}
+
 SetError CSimDevice::CheckSet(const Oid& oid, const Value& value, const ObjectMap* request) const
 {
     if (const CSimFeature* f = FeatureOf(oid)) {
@@ -308,13 +358,10 @@ SetError CSimDevice::CheckSet(const Oid& oid, const Value& value, const ObjectMa
         return (value.number >= 10 && value.number <= 1000000) ? SetError::None : SetError::WrongValue;
     if (oid == oids::poeDisplayMode)
         return (value.number == 1 || value.number == 2) ? SetError::None : SetError::WrongValue;
-    if (OidHasPrefix(oid, Append(oids::portEntry, {portSpeedSetting})) && oid.size() == oids::portEntry.size() + 2) {
-        if (value.number < 1 || value.number > 7)
-            return SetError::WrongValue;
-        auto port = m_ports.find(static_cast<int>(oid.back()));
-        if (value.number == 1 && port != m_ports.end() && port->second.maxMbps < 1000)
-            return SetError::WrongValue;
-    }
+    if (OidHasPrefix(oid, Append(oids::portEntry, {portSpeedSetting})) && oid.size() == oids::portEntry.size() + 2)
+        return CheckSpeedSetting(static_cast<int>(oid.back()), value.number, request ? *request : ObjectMap{{oid, value}});
+    if (OidHasPrefix(oid, Append(oids::portEntry, {portFlowSetting})) && oid.size() == oids::portEntry.size() + 2)
+        return (value.number == 1 || value.number == 2) ? SetError::None : SetError::WrongValue;
     if (OidHasPrefix(oid, Append(oids::poeEntry, {poeState})) && oid.size() == oids::poeEntry.size() + 3)
         return (value.number == 1 || value.number == 2) ? SetError::None : SetError::WrongValue;
     if (OidHasPrefix(oid, Append(oids::poeEntry, {poeTimeRange})) && oid.size() == oids::poeEntry.size() + 3)
@@ -368,16 +415,12 @@ void CSimDevice::Committed(const Oid& oid)
     const bool ifAdmin = OidHasPrefix(oid, Append(oids::ifEntry, {ifAdminStatus})) && oid.size() == oids::ifEntry.size() + 2;
     const bool speedSetting =
         OidHasPrefix(oid, Append(oids::portEntry, {portSpeedSetting})) && oid.size() == oids::portEntry.size() + 2;
-    if (ifAdmin || speedSetting) {
+    const bool flowSetting =
+        OidHasPrefix(oid, Append(oids::portEntry, {portFlowSetting})) && oid.size() == oids::portEntry.size() + 2;
+    if (ifAdmin || speedSetting || flowSetting) {
         if (Port* p = FindPort(static_cast<int>(oid.back()))) {
             if (speedSetting) {
-                switch (GetInt(oid).value_or(6)) {
-                case 1: p->linkMbps = 1000; break;
-                case 2: case 3: p->linkMbps = 100; break;
-                case 4: case 5: p->linkMbps = 10; break;
-                case 6: p->linkMbps = p->maxMbps; break;
-                default: break;
-                }
+                ApplySpeedSetting(*p, true);
             }
             RecomputePort(*p);
         }
@@ -385,6 +428,28 @@ void CSimDevice::Committed(const Oid& oid)
     }
     if (OidHasPrefix(oid, oids::poeEntry) && oid.size() == oids::poeEntry.size() + 3)
         RecomputePoe(FindPort(static_cast<int>(oid.back())));
+}
+
+void CSimDevice::ApplySpeedSetting(Port& p, bool written)
+{
+    const auto speed = GetInt(Append(oids::portEntry, {portSpeedSetting, static_cast<std::uint32_t>(p.index)}));
+    switch (speed.value_or(speedAuto)) {
+    case speed1000Full: p.linkMbps = 1000; break;
+    case speed100Full: case speed100Half: p.linkMbps = 100; break;
+    case speed10Full: case speed10Half: p.linkMbps = 10; break;
+    case speedAuto:
+        // Auto-negotiation runs at the port's top speed; a port that never left auto keeps the speed
+        // its counterpart offers.
+        if (written || p.forced)
+            p.linkMbps = p.maxMbps;
+        p.halfDuplex = false;
+        p.forced = false;
+        return;
+    default:
+        return;  // disabled: the port keeps its speed for when it comes back
+    }
+    p.halfDuplex = speed == speed100Half || speed == speed10Half;
+    p.forced = true;
 }
 
 void CSimDevice::RecomputePort(Port& p)
@@ -401,10 +466,16 @@ void CSimDevice::RecomputePort(Port& p)
     const int mbps = up ? p.linkMbps : p.maxMbps;
     PutInt(Append(oids::ifEntry, {ifSpeed}), p.index, std::min<std::int64_t>(std::int64_t(mbps) * 1000000, 4294967295LL));
     PutInt(Append(oids::ifXEntry, {ifHighSpeed}), p.index, mbps);
+    // Operating mode: 1 down, 2 1000M full, 3/4 100M full/half, 5/6 10M full/half; flow control runs
+    // as set while the link is up.
     int mode = 1;
     if (up)
-        mode = p.linkMbps >= 1000 ? 2 : p.linkMbps >= 100 ? 3 : 5;
+        mode = p.linkMbps >= 1000 ? 2 : (p.linkMbps >= 100 ? 3 : 5) + (p.halfDuplex ? 1 : 0);
     PutInt(Append(oids::portEntry, {portOperMode}), p.index, mode);
+    if (m_objects.count(Append(oids::portEntry, {portOperFlow, idx}))) {
+        const bool flow = GetInt(Append(oids::portEntry, {portFlowSetting, idx})).value_or(2) == 1;
+        PutInt(Append(oids::portEntry, {portOperFlow}), p.index, up && flow ? 1 : 2);
+    }
     FollowLinkInFdb(p, up);
 }
 
@@ -547,8 +618,10 @@ void CSimDevice::DoReboot(Clock::time_point now)
     m_uptimeBase = 0;
     m_boot = now;
     m_bootDone = now + m_rebootTime;
-    for (auto& [index, p] : m_ports)
+    for (auto& [index, p] : m_ports) {
+        ApplySpeedSetting(p, false);
         RecomputePort(p);
+    }
     RecomputePoe();
 }
 

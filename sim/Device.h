@@ -82,11 +82,16 @@ private:
         bool poe = false;
         bool poweredDevice = false;
         bool scheduledOff = false; // outside its time range when it last was worked out
+        bool halfDuplex = false;   // forced to a half-duplex speed
+        bool forced = false;       // runs a forced speed rather than auto-negotiation
     };
 
     bool IsWritable(const Oid& oid) const;
     const CSimFeature* FeatureOf(const Oid& oid) const;
     Port* FindPort(int index);
+    SetError CheckSpeedSetting(int index, std::int64_t speed, const ObjectMap& request) const;
+    // The link speed and duplex a port's speed setting gives (written: the setting was just written).
+    void ApplySpeedSetting(Port& port, bool written);
     void RecomputePort(Port& port);
     // A port without link forgets the addresses learned on it; they are learned again when it comes back.
     void FollowLinkInFdb(const Port& port, bool up);

@@ -115,42 +115,48 @@ bool CCommonSNMP::Open(int nPduType)
     delete m_pSnmpTable;
     m_pSnmpTable = nullptr;
     delete m_pSnmp;
-    m_pSnmp = nullptr;
-
-    if (m_nVersion == 1) {
-        auto* snmp = new CSnmpV1(0);
-        m_pSnmp = snmp;
-        m_pSnmpTable = new CSnmpTable(m_pSnmp);
-        if (m_pSnmp->setType(nPduType) != 0) {
-            m_hEventLock.release();
-            return false;
-        }
-        m_pSnmp->clearVarBindList();
-        if (nPduType == kSnmpPduGet || nPduType == kSnmpPduGetNext) {
-            snmp->setCommunity(m_pszGetCommunity.constData());
-        } else if (nPduType == kSnmpPduSet) {
-            snmp->setCommunity(m_pszSetCommunity.constData());
-        }
-    } else if (m_nVersion == 3) {
-        auto* snmp = new CSnmpV3(0);
-        m_pSnmp = snmp;
-        m_pSnmpTable = new CSnmpTable(m_pSnmp);
-        if (m_pSnmp->setType(nPduType) != 0) {
-            m_hEventLock.release();
-            return false;
-        }
-        m_pSnmp->clearVarBindList();
-        ConfigureV3(snmp);
-    } else {
+    m_pSnmp = BuildMessage(nPduType).release();
+    if (!m_pSnmp) {
         m_hEventLock.release();
         return false;
     }
+    m_pSnmpTable = new CSnmpTable(m_pSnmp);
     m_pShared->m_bClosing = false;
     m_hEventLock.release();
     return true;
 }
 
-void CCommonSNMP::ConfigureV3(CSnmpV3* pSnmp)
+std::unique_ptr<CSnmp> CCommonSNMP::BuildMessage(int nPduType) const
+{
+    std::unique_ptr<CSnmp> pSnmp;
+    if (m_nVersion == 1) {
+        auto pV1 = std::make_unique<CSnmpV1>(0);
+        if (pV1->setType(nPduType) != 0)
+            return nullptr;
+        pV1->clearVarBindList();
+        if (nPduType == kSnmpPduGet || nPduType == kSnmpPduGetNext)
+            pV1->setCommunity(m_pszGetCommunity.constData());
+        else if (nPduType == kSnmpPduSet)
+            pV1->setCommunity(m_pszSetCommunity.constData());
+        pSnmp = std::move(pV1);
+    } else if (m_nVersion == 3) {
+        auto pV3 = std::make_unique<CSnmpV3>(0);
+        if (pV3->setType(nPduType) != 0)
+            return nullptr;
+        pV3->clearVarBindList();
+        ConfigureV3(pV3.get());
+        pSnmp = std::move(pV3);
+    }
+    return pSnmp;
+}
+
+std::unique_ptr<CSnmp> CCommonSNMP::NewMessage(int nPduType)
+{
+    const CCommonSNMP settings;
+    return settings.BuildMessage(nPduType);
+}
+
+void CCommonSNMP::ConfigureV3(CSnmpV3* pSnmp) const
 {
     pSnmp->setMsgMaxSize(1024);
     pSnmp->setMsgSecurityModel(3);

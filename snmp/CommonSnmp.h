@@ -69,6 +69,11 @@ public:
     // in flight afterwards is not handed to the owner as its own (IsOwnRequest is false for it).
     void Close();
 
+    // A message for nPduType built from the process settings the way Open builds its own (the read or
+    // write community, or the SNMPv3 user), for pages that send through the engine directly. Null
+    // for an unsupported version or PDU type.
+    static std::unique_ptr<CSnmp> NewMessage(int nPduType);
+
     // For owners and tests.
     bool IsWalkDone() const { return m_pShared->m_hEventDone.isSet(); }
     bool WaitWalkDone(int ms) const { return m_pShared->m_hEventDone.wait(ms); }
@@ -76,7 +81,9 @@ public:
     int Timeout() const { return m_nTimeout; }
 
 private:
-    void ConfigureV3(CSnmpV3* pSnmp);
+    // A message for nPduType with this session's version and credentials; null when either is unsupported.
+    std::unique_ptr<CSnmp> BuildMessage(int nPduType) const;
+    void ConfigureV3(CSnmpV3* pSnmp) const;
     void StopWalkThread();
     void JoinFinishedWalkThread();
     void WalkThreadProc();

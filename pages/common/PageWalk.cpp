@@ -112,7 +112,7 @@ bool CPageWalk::Start(const QStringList& oids, int nPduType, const QString& strC
     bool bStarted = m_session.Open(nPduType);
     for (const QString& oid : oids)
         bStarted = bStarted && m_session.AddOid(oid, kSnmpTypeNull, nullptr) == 0;
-    if (bStarted && m_session.StartWalk(&CPageWalk::RowCallback, this, 0) == 0)
+    if (bStarted && m_session.StartWalk(&CPageWalk::RowCallback, this, m_nFirstTimeout) == 0)
         return true;
     m_session.SignalDone();
     ApplyEnd(kSnmpFailed);

@@ -67,6 +67,9 @@ public:
     void SetRefresh(QWidget* pRefresh);
     // Replies with fewer values end the walk; 0 takes every reply as a row.
     void SetAcceptCount(int nCount);
+    // Time-out of the first request of each read in ms (0, the default: the session's own); later
+    // steps use the session's.
+    void SetFirstTimeout(int nTimeoutMs) { m_nFirstTimeout = nTimeoutMs; }
     // Default: the values as received.
     void SetRenderer(Renderer renderer);
     // Replace the default sinks.
@@ -104,6 +107,7 @@ private:
     QPointer<QLabel> m_pCount;
     QPointer<QWidget> m_pRefresh;
     int m_nAccept = 0;
+    int m_nFirstTimeout = 0;
     Renderer m_renderer;
     RowSink m_rowSink;
     EndSink m_endSink;

@@ -3,12 +3,15 @@
 #include "app/ModuleDlg.h"
 #include "app/Pages.h"
 #include "pages/common/PageDlg.h"
+#include "pages/port/PortConfigDlg.h"
+#include "panel/VirtualDev.h"
 
 #include "views_support.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QDir>
+#include <QMouseEvent>
 #include <QTimer>
 
 #include <gtest/gtest.h>
@@ -35,6 +38,7 @@ TEST(PageMenu, EachViewOpensFromTheMenuAndShowsTheDevice)
         {CModuleDlg::ID_SYSTEM_INFO, 80, 1302},     {CModuleDlg::ID_FORWARDING_TABLE, 278, 1205},
         {CModuleDlg::ID_TCP_SERVICE, 481, 234},     {CModuleDlg::ID_UDP_SERVICE, 482, 209},
         {CModuleDlg::ID_VLAN, 447, 1341},           {CModuleDlg::ID_TRUNK, 487, 201},
+        {CModuleDlg::ID_PORT_CONFIG, 201, 201},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.command);
@@ -73,4 +77,55 @@ TEST(PageMenu, EachViewOpensFromTheMenuAndShowsTheDevice)
         EXPECT_TRUE(dlg.isVisible());
     }
     dlg.close();
+}
+
+// A click on a port of the panel opens Port Configuration with that port chosen; a click on the
+// fibre connector of a combo port chooses the combo port.
+TEST(PageMenu, AClickOnAPortOpensItsPortConfiguration)
+{
+    App();
+    tqxtest::SimAgent sim("TQX-8800");
+    ASSERT_TRUE(sim.ok());
+    UseAgent(sim.port(), false, "2000");
+    RegisterModulePages();
+    const QString old = QDir::currentPath();
+    QDir::setCurrent(QStringLiteral(TQX_SOURCE_DIR "/models/TQX-8800"));
+    {
+        CModuleDlg dlg(QStringLiteral(TQX_SOURCE_DIR "/models/TQX-8800/User.ini"));
+        dlg.OnInitDialog();
+        dlg.show();
+        const struct {
+            int object;  // 0-based among the panel's ports
+            const char* port;
+        } cases[] = {{4, "5"}, {20, "21"}, {26, "23"}};
+        for (const auto& c : cases) {
+            SCOPED_TRACE(c.object);
+            auto* pPort = dynamic_cast<CPort*>(dlg.GetRoot().FindNthChild("CPort", c.object));
+            ASSERT_NE(pPort, nullptr);
+            int nTemplate = 0;
+            QString strPort;
+            QTimer probe;
+            QObject::connect(&probe, &QTimer::timeout, [&] {
+                auto* pPage = qobject_cast<CPortConfigDlg*>(QApplication::activeModalWidget());
+                if (!pPage)
+                    return;
+                nTemplate = pPage->TemplateId();
+                strPort = pPage->SelectedPort();
+                if (!strPort.isEmpty() || probe.property("ticks").toInt() > 300)
+                    pPage->reject();
+                probe.setProperty("ticks", probe.property("ticks").toInt() + 1);
+            });
+            probe.start(20);
+            const QPoint at = pPort->GetRect().center() + dlg.ClientRect().topLeft();
+            QMouseEvent press(QEvent::MouseButtonPress, at, dlg.mapToGlobal(at), Qt::LeftButton, Qt::LeftButton,
+                              Qt::NoModifier);
+            QApplication::sendEvent(&dlg, &press);
+            probe.stop();
+            EXPECT_EQ(nTemplate, CPortConfigDlg::IDD);
+            EXPECT_EQ(strPort.toStdString(), c.port);
+            EXPECT_TRUE(dlg.isVisible());
+        }
+        dlg.close();
+    }
+    QDir::setCurrent(old);
 }
