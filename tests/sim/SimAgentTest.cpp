@@ -1083,3 +1083,75 @@ TEST(SimAgent, VlansAndTrunksAreSavedLikeTheRest)
     EXPECT_EQ(ValueOf(out, kTrunk + ".2.2"), "Hex-STRING: 00 00 ") << out;
     EXPECT_EQ(ValueOf(out, kTrunk + ".3.1"), "INTEGER: 1") << out;
 }
+
+// A port's speed and flow-control settings: refused as a switch refuses them, followed by the
+// operating mode and flow control, and kept across a reboot once saved.
+TEST(SimAgent, PortSettingsRefusalsAndWhatFollowsThem)
+{
+    tqxtest::TempDir dir;
+    const std::string sock = (dir.path() / "ctl").string();
+    SimAgent sim("TQX-8800", {"--control", sock, "--reboot-time", "300"});
+    ASSERT_TRUE(sim.ok());
+    auto set = [&](const std::string& args) { return Snmp("snmpset", V2("private"), sim.port(), args); };
+    const std::string speed = "1.3.6.1.4.1.32473.10.76.10.1.13.1.2.";
+    const std::string mode = "1.3.6.1.4.1.32473.10.76.10.1.13.1.3.";
+    const std::string flow = "1.3.6.1.4.1.32473.10.76.10.1.13.1.5.";
+    const std::string operFlow = "1.3.6.1.4.1.32473.10.76.10.1.13.1.6.";
+    std::string answer;
+    // Port 21 on a 100Base-X module, ports 3 and 4 in trunk 1; port 23 runs a 1000Base-X module.
+    ASSERT_TRUE(SimControl(sock, "medium 21 3", &answer)) << answer;
+    ASSERT_TRUE(SimControl(sock, "set 1.3.6.1.4.1.32473.10.76.10.8.1.3.1.2.1 4x 30000000", &answer)) << answer;
+    std::string all23;
+    for (int p = 1; p <= 23; ++p)
+        all23 += " " + speed + std::to_string(p) + " i 7";
+    const struct {
+        std::string args;
+        std::string reason;  // "" accepted
+    } cases[] = {
+        {speed + "1 i 0", "wrongValue"},
+        {speed + "1 i 8", "wrongValue"},
+        {speed + "1 i 1", "wrongValue"},             // 1000M on a fast port
+        {speed + "21 i 6", "wrongValue"},            // auto on a 100Base-X module
+        {speed + "21 i 4", "wrongValue"},            // 10M on it
+        {speed + "21 i 3", ""},                      // 100M half on it
+        {speed + "23 i 2", "wrongValue"},            // 100M on a 1000Base-X module
+        {speed + "23 i 1", ""},
+        {speed + "3 i 2", "inconsistentValue"},      // one trunk member alone
+        {speed + "3 i 3 " + speed + "4 i 3", "inconsistentValue"},  // a trunk in half duplex
+        {speed + "3 i 2 " + speed + "4 i 2", ""},    // the whole trunk
+        {flow + "2 i 3", "wrongValue"},
+        {all23, ""},
+        {speed + "24 i 7", "inconsistentValue"},     // the last enabled port
+        {speed + "24 i 7 " + speed + "1 i 6", ""},   // unless another comes back in the same request
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.args);
+        const std::string out = set(c.args);
+        if (c.reason.empty())
+            EXPECT_EQ(out.find("Reason"), std::string::npos) << out;
+        else
+            EXPECT_TRUE(Refused(out, c.reason)) << out;
+    }
+    // Port 2: forced 100M half duplex with flow control; operating mode 4 (100M half), flow control
+    // running while the link is up. Saved, then auto again and rebooted: the saved setting runs.
+    EXPECT_EQ(set(speed + "2 i 3 " + flow + "2 i 1").find("Reason"), std::string::npos);
+    std::string out = Snmp("snmpget", V2(), sim.port(), mode + "2 " + operFlow + "2 " + kIfSpeed + ".2");
+    EXPECT_EQ(ValueOf(out, mode + "2"), "INTEGER: 4") << out;
+    EXPECT_EQ(ValueOf(out, operFlow + "2"), "INTEGER: 1") << out;
+    EXPECT_EQ(ValueOf(out, kIfSpeed + ".2"), "Gauge32: 100000000") << out;
+    ASSERT_TRUE(SimControl(sock, "link 2 down", &answer)) << answer;
+    out = Snmp("snmpget", V2(), sim.port(), mode + "2 " + operFlow + "2");
+    EXPECT_EQ(ValueOf(out, mode + "2"), "INTEGER: 1") << out;
+    EXPECT_EQ(ValueOf(out, operFlow + "2"), "INTEGER: 2") << out;
+    ASSERT_TRUE(SimControl(sock, "link 2 up", &answer)) << answer;
+    EXPECT_EQ(set(kSave + " i 1").find("Reason"), std::string::npos);
+    EXPECT_EQ(set(speed + "2 i 6").find("Reason"), std::string::npos);
+    EXPECT_EQ(ValueOf(Snmp("snmpget", V2(), sim.port(), mode + "2"), mode + "2"), "INTEGER: 3");
+    EXPECT_EQ(set(kReboot + " i 1").find("Reason"), std::string::npos);
+    std::this_thread::sleep_for(700ms);
+    for (int i = 0; i < 20 && ValueOf(Snmp("snmpget", V2(), sim.port(), mode + "2", "0.5", 0), mode + "2").empty(); ++i)
+        std::this_thread::sleep_for(100ms);
+    out = Snmp("snmpget", V2(), sim.port(), speed + "2 " + mode + "2");
+    EXPECT_EQ(ValueOf(out, speed + "2"), "INTEGER: 3") << out;
+    EXPECT_EQ(ValueOf(out, mode + "2"), "INTEGER: 4") << out;
+}
