@@ -14,7 +14,9 @@
 #include "Agents.h"
 #include "core/Settings.h"
 #include "pages/common/Controls.h"
+#include "pages/common/ListCtrl.h"
 #include "pages/common/SwitchOids.h"
+#include "pages/port/PortConfigDlg.h"
 #include "pages/trunk/TrunkMemberDlg.h"
 #include "pages/vlan/VlanConfigDlg.h"
 
@@ -277,6 +279,50 @@ bool TrunkBench(std::uint16_t port, int repeats)
     return true;
 }
 
+bool PortConfigBench(std::uint16_t port, int repeats)
+{
+    using namespace oid;
+    const std::vector<Read> reads = PerColumn({
+        {"snmpwalk", {S(kLaPortChannelMemberList)}},
+        {"snmpwalk", {V("1.13.1.2"), V("1.13.1.3"), V("1.13.1.5"), V("12.3.1.1.2"), V("1.13.1.6"), V("1.13.1.7")}},
+    });
+    const long expected = 8 + 6L * kPorts;
+
+    CPortConfigDlg page;
+    page.show();
+    const auto settled = [&] {
+        return !page.IsRefreshing() && FindControl<QAbstractButton>(&page, CPortConfigDlg::IDC_REFRESH)->isEnabled();
+    };
+    const auto rows = [&] { return FindControl<CListCtrl>(&page, CPortConfigDlg::IDC_LIST)->GetItemCount(); };
+    if (!Until(settled, 30000) || rows() != kPorts) {
+        std::fprintf(stderr, "Port Configuration: %d ports listed, %d expected\n", rows(), kPorts);
+        return false;
+    }
+    const long warm = ToolReads(port, reads);
+    if (warm != expected) {
+        std::fprintf(stderr, "port reads by the tools: %ld values, %ld expected\n", warm, expected);
+        return false;
+    }
+    std::vector<double> pageTimes, toolTimes, startupTimes;
+    for (int r = 0; r < repeats; ++r) {
+        auto start = Clock::now();
+        page.OnRefresh();
+        if (!Until(settled, 30000) || rows() != kPorts) {
+            std::fprintf(stderr, "Port Configuration refresh %d: %d ports\n", r, rows());
+            return false;
+        }
+        pageTimes.push_back(Seconds(start));
+        start = Clock::now();
+        if (ToolReads(port, reads) != expected)
+            return false;
+        toolTimes.push_back(Seconds(start));
+        startupTimes.push_back(StartupSeconds(port, reads.size()));
+    }
+    Report("Port Configuration Refresh (48 ports and the trunks' members) against snmpwalk -v1 of the same columns",
+           pageTimes, toolTimes, startupTimes, reads.size());
+    return true;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -303,7 +349,7 @@ int main(int argc, char** argv)
     heartbeat.start(1);
 
     std::printf("TQX-8848 on tqx-sim, %d VLANs, %d runs of each side in turn\n", kVlans, repeats);
-    if (!VlanBench(agent.port(), repeats) || !TrunkBench(agent.port(), repeats))
+    if (!VlanBench(agent.port(), repeats) || !TrunkBench(agent.port(), repeats) || !PortConfigBench(agent.port(), repeats))
         return 1;
     return 0;
 }
