@@ -8,6 +8,8 @@
 #include "pages/mib/SystemInfoDlg.h"
 #include "pages/mib/TcpServiceDlg.h"
 #include "pages/mib/UdpServiceDlg.h"
+#include "pages/poe/PoeConfigDlg.h"
+#include "pages/poe/TimeRangeListDlg.h"
 #include "pages/port/PortConfigDlg.h"
 #include "pages/trunk/TrunkConfigDlg.h"
 #include "pages/vlan/VlanConfigDlg.h"
@@ -34,6 +36,8 @@ void RegisterModulePages()
     CModuleDlg::RegisterPage(CModuleDlg::ID_VLAN, Factory<CVlanConfigDlg>());
     CModuleDlg::RegisterPage(CModuleDlg::ID_TRUNK, Factory<CTrunkConfigDlg>());
     CModuleDlg::RegisterPage(CModuleDlg::ID_PORT_CONFIG, Factory<CPortConfigDlg>());
+    CModuleDlg::RegisterPage(CModuleDlg::ID_POE_PORT_CONFIG, Factory<CPoeConfigDlg>());
+    CModuleDlg::RegisterPage(CModuleDlg::ID_TIME_BASED_POE, Factory<CTimeRangeListDlg>());
     CModuleDlg::RegisterPage(CModuleDlg::ID_DEVICE_CONFIGURE, Factory<CDeviceConfigDlg>());
     CModuleDlg::RegisterPortPage([](int nPort) -> std::unique_ptr<QDialog> {
         return std::make_unique<CPortConfigDlg>(nullptr, nPort);

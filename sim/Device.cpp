@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <cmath>
 #include <ctime>
 #include <cstdio>
 #include <sstream>
@@ -40,7 +41,8 @@ enum IfXColumn { ifHighSpeed = 15, ifAlias = 18 };
 enum PortColumn { portSpeedSetting = 2, portOperMode = 3, portFlowSetting = 5, portOperFlow = 6, portMedia = 7 };
 // Speed settings: 1 1000M full, 2 100M full, 3 100M half, 4 10M full, 5 10M half, 6 auto, 7 disabled.
 enum Speed { speed1000Full = 1, speed100Full, speed100Half, speed10Full, speed10Half, speedAuto, speedDisabled };
-enum PoeColumn { poeState = 3, poeTimeRange = 4, poePower = 9, poeVoltage = 10, poeCurrent = 11,
+enum PoeColumn { poeState = 3, poeTimeRange = 4, poePriority = 5, poeLimitClass = 6, poeUserLimitOn = 7,
+                 poeUserLimit = 8, poePower = 9, poeVoltage = 10, poeCurrent = 11,
                  poeClass = 12, poeStatus = 13 };
 constexpr int kTimeRangeRowStatus = 21;
 constexpr int kMaxTimeRanges = 8;
@@ -123,10 +125,16 @@ RowTableInfo TimeRangeTable()
     t.statusColumn = kTimeRangeRowStatus;
     t.maxRows = kMaxTimeRanges;
     const std::int64_t initial[] = {2, 2010, 1, 1, 0, 0, 2037, 12, 31, 23, 59, 2, 2, 2, 2, 2, 2, 2};
+    // What each column may hold: date switch, year, month, day, hour, minute, weekday switches.
+    const std::pair<std::int64_t, std::int64_t> ranges[] = {{1, 2},    {2000, 2037}, {1, 12}, {1, 31}, {0, 23},
+                                                            {0, 59},   {2000, 2037}, {1, 12}, {1, 31}, {0, 23},
+                                                            {0, 59},   {1, 2},       {1, 2},  {1, 2},  {1, 2},
+                                                            {1, 2},    {1, 2},       {1, 2}};
     t.columns.push_back({1, Tag::Integer, 0, 0, 0, 0, Value::Integer(0), false, true, nullptr});
-    t.columns.push_back({2, Tag::OctetString, 0, 0, 0, 255, Value::Text(""), true, false, nullptr});
+    t.columns.push_back({2, Tag::OctetString, 0, 0, 0, 32, Value::Text(""), true, false, nullptr});
     for (std::uint32_t c = 3; c < kTimeRangeRowStatus; ++c)
-        t.columns.push_back({c, Tag::Integer, INT32_MIN, INT32_MAX, 0, 0, Value::Integer(initial[c - 3]), true, false, nullptr});
+        t.columns.push_back({c, Tag::Integer, ranges[c - 3].first, ranges[c - 3].second, 0, 0,
+                             Value::Integer(initial[c - 3]), true, false, nullptr});
     t.columns.push_back({kTimeRangeRowStatus, Tag::Integer, 1, 6, 0, 0, Value::Integer(kNotInService), true, false, nullptr});
     t.validIndex = [](const Oid& index) { return index.size() == 1 && index[0] >= 1 && index[0] <= kMaxTimeRanges; };
     return t;
@@ -329,6 +337,44 @@ SetError CSimDevice::CheckSpeedSetting(int index, std::int64_t speed, const Obje
     return SetError::None;
 }
 
+// The PoE port settings: state 1/2, a time range that exists and is active (or 0, none), priority 1..3,
+// limit class 1..5 (auto, class 1..4), user-defined limit in use 1/2 and the user-defined limit in watts
+// as text, 1.0 to 30.0 in steps of 0.2.
+SetError CSimDevice::CheckPoeSetting(const Oid& oid, const Value& value, const ObjectMap& request) const
+{
+    const auto in = [&](std::int64_t lo, std::int64_t hi) {
+        return value.number >= lo && value.number <= hi ? SetError::None : SetError::WrongValue;
+    };
+    switch (oid[oids::poeEntry.size()]) {
+    case poeState: return in(1, 2);
+    case poePriority: return in(1, 3);
+    case poeLimitClass: return in(1, 5);
+    case poeUserLimitOn: return in(1, 2);
+    case poeTimeRange: {
+        if (value.number == 0)
+            return SetError::None;
+        if (value.number < 0 || value.number > kMaxTimeRanges)
+            return SetError::WrongValue;
+        // The range as the same request leaves it.
+        const Oid status = Append(oids::timeRangeEntry, {kTimeRangeRowStatus, static_cast<std::uint32_t>(value.number)});
+        const auto written = request.find(status);
+        const auto active = written != request.end() ? written->second.number : GetInt(status).value_or(0);
+        return active == 1 || active == 4 ? SetError::None : SetError::InconsistentValue;
+    }
+    case poeUserLimit: {
+        char* end = nullptr;
+        const double watts = std::strtod(value.bytes.c_str(), &end);
+        const double steps = watts * 5;
+        if (value.bytes.empty() || end != value.bytes.c_str() + value.bytes.size() || !(watts >= 1.0 && watts <= 30.0)
+            || std::abs(steps - std::round(steps)) > 1e-6)
+            return SetError::WrongValue;
+        return SetError::None;
+    }
+    default:
+        return SetError::None;
+    }
+}
+
 SetError CSimDevice::CheckSet(const Oid& oid, const Value& value, const ObjectMap* request) const
 {
     if (const CSimFeature* f = FeatureOf(oid)) {
@@ -362,10 +408,8 @@ SetError CSimDevice::CheckSet(const Oid& oid, const Value& value, const ObjectMa
         return CheckSpeedSetting(static_cast<int>(oid.back()), value.number, request ? *request : ObjectMap{{oid, value}});
     if (OidHasPrefix(oid, Append(oids::portEntry, {portFlowSetting})) && oid.size() == oids::portEntry.size() + 2)
         return (value.number == 1 || value.number == 2) ? SetError::None : SetError::WrongValue;
-    if (OidHasPrefix(oid, Append(oids::poeEntry, {poeState})) && oid.size() == oids::poeEntry.size() + 3)
-        return (value.number == 1 || value.number == 2) ? SetError::None : SetError::WrongValue;
-    if (OidHasPrefix(oid, Append(oids::poeEntry, {poeTimeRange})) && oid.size() == oids::poeEntry.size() + 3)
-        return (value.number >= 0 && value.number <= kMaxTimeRanges) ? SetError::None : SetError::WrongValue;
+    if (OidHasPrefix(oid, oids::poeEntry) && oid.size() == oids::poeEntry.size() + 3)
+        return CheckPoeSetting(oid, value, request ? *request : ObjectMap{{oid, value}});
     return SetError::None;
 }
 

@@ -90,6 +90,7 @@ private:
     const CSimFeature* FeatureOf(const Oid& oid) const;
     Port* FindPort(int index);
     SetError CheckSpeedSetting(int index, std::int64_t speed, const ObjectMap& request) const;
+    SetError CheckPoeSetting(const Oid& oid, const Value& value, const ObjectMap& request) const;
     // The link speed and duplex a port's speed setting gives (written: the setting was just written).
     void ApplySpeedSetting(Port& port, bool written);
     void RecomputePort(Port& port);

@@ -3,6 +3,7 @@
 // runs modally.
 #pragma once
 
+#include "pages/common/PageDlg.h"
 #include "sim/SimControl.h"
 
 #include "Agents.h"
@@ -14,6 +15,7 @@
 #include <QLineEdit>
 
 #include <filesystem>
+#include <functional>
 #include <sstream>
 #include <string>
 #include <unistd.h>
@@ -110,6 +112,37 @@ inline std::string SnmpGetHex(std::uint16_t port, const std::string& oid)
         squeezed.pop_back();
     return squeezed;
 }
+
+// Runs the sub-pages a page opens modally (add/edit, PVID, members, time ranges) in place: shown, then,
+// once ready(page) holds (at most 10 s), driven by drive(page); a page that drive left open is
+// cancelled. Installed for its lifetime.
+class SubPageRunner {
+public:
+    explicit SubPageRunner(std::function<void(CPageDlg&)> drive,
+                           std::function<bool(CPageDlg&)> ready = [](CPageDlg&) { return true; })
+        : m_drive(std::move(drive)), m_ready(std::move(ready))
+    {
+        CPageDlg::SetSubPageRunner([this](CPageDlg& page) {
+            ++nRuns;
+            page.show();
+            tqxtest::WaitFor([&] { return m_ready(page); }, 10000);
+            m_drive(page);
+            if (page.isVisible()) {
+                page.reject();
+                return int(QDialog::Rejected);
+            }
+            return page.result();
+        });
+    }
+    ~SubPageRunner() { CPageDlg::SetSubPageRunner({}); }
+    SubPageRunner(const SubPageRunner&) = delete;
+    SubPageRunner& operator=(const SubPageRunner&) = delete;
+    int nRuns = 0;
+
+private:
+    std::function<void(CPageDlg&)> m_drive;
+    std::function<bool(CPageDlg&)> m_ready;
+};
 
 inline void Click(QWidget& page, int nId)
 {

@@ -63,35 +63,19 @@ int RowOf(const QWidget& page, const std::string& vid)
     return -1;
 }
 
-// Runs the VLAN page's sub-pages with drive(page) once their reads are done; a page that drive left
-// open is cancelled.
-class SubPages {
+// Runs the VLAN page's sub-pages with drive(page) once their reads are done.
+class SubPages : public SubPageRunner {
 public:
-    explicit SubPages(std::function<void(CPageDlg&)> drive) : m_drive(std::move(drive))
+    explicit SubPages(std::function<void(CPageDlg&)> drive)
+        : SubPageRunner(std::move(drive), [](CPageDlg& page) {
+              if (auto* p = qobject_cast<CVlanEditDlg*>(&page))
+                  return !p->Helper().Trunks().IsRunning();
+              if (auto* p = qobject_cast<CPvidConfigDlg*>(&page))
+                  return !p->IsReading();
+              return true;
+          })
     {
-        CPageDlg::SetSubPageRunner([this](CPageDlg& page) {
-            ++nRuns;
-            page.show();
-            WaitFor([&] {
-                if (auto* p = qobject_cast<CVlanEditDlg*>(&page))
-                    return !p->Helper().Trunks().IsRunning();
-                if (auto* p = qobject_cast<CPvidConfigDlg*>(&page))
-                    return !p->IsReading();
-                return true;
-            }, 10000);
-            m_drive(page);
-            if (page.isVisible()) {
-                page.reject();
-                return int(QDialog::Rejected);
-            }
-            return page.result();
-        });
     }
-    ~SubPages() { CPageDlg::SetSubPageRunner({}); }
-    int nRuns = 0;
-
-private:
-    std::function<void(CPageDlg&)> m_drive;
 };
 
 // Types text into edit key by key, as the user would.
