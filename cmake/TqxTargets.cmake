@@ -20,8 +20,12 @@ endfunction()
 # tqx_add_fuzz(NAME SOURCE LIBS ... CORPUS dir)
 # A fuzz target defines LLVMFuzzerTestOneInput. In every build it is linked with a small driver that
 # replays its corpus folder (a CTest test, so the sanitizer build runs every seed and every crash found
-# earlier); with TQX_FUZZ it is also linked with libFuzzer as NAME-fuzzer.
+# earlier); with TQX_FUZZ it is also linked with libFuzzer as NAME-fuzzer. NAME is the area of the
+# tree and what is parsed, lower case and joined by hyphens (app-cmdline, sim-control, kxsnmp-packet).
 function(tqx_add_fuzz name)
+  if(NOT name MATCHES "^[a-z]+(-[a-z0-9]+)+$")
+    message(FATAL_ERROR "fuzz target ${name}: name it AREA-WHAT (lower case, hyphens)")
+  endif()
   cmake_parse_arguments(F "" "SOURCE;CORPUS" "LIBS" ${ARGN})
   add_executable(${name}-replay ${F_SOURCE} ${PROJECT_SOURCE_DIR}/tests/support/FuzzReplay.cpp)
   target_link_libraries(${name}-replay PRIVATE ${F_LIBS})

@@ -12,7 +12,7 @@ tqx_add_test(kxsnmp_codec_interop_test
   SOURCES ${KXCORE_TEST_DIR}/codec_Support.cpp ${KXCORE_TEST_DIR}/codec_InteropTest.cpp
   LIBS kxsnmp NetSnmp::snmp)
 
-tqx_add_fuzz(kxsnmp_fuzz_decode_packet SOURCE ${KXCORE_TEST_DIR}/fuzz_decode_packet.cpp
+tqx_add_fuzz(kxsnmp-packet SOURCE ${KXCORE_TEST_DIR}/fuzz_decode_packet.cpp
   LIBS kxsnmp CORPUS ${KXCORE_TEST_DIR}/corpus/kxsnmp_fuzz_decode_packet)
-tqx_add_fuzz(kxsnmp_fuzz_decode_log SOURCE ${KXCORE_TEST_DIR}/fuzz_decode_log.cpp
+tqx_add_fuzz(kxsnmp-log SOURCE ${KXCORE_TEST_DIR}/fuzz_decode_log.cpp
   LIBS kxsnmp CORPUS ${KXCORE_TEST_DIR}/corpus/kxsnmp_fuzz_decode_log)

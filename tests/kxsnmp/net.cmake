@@ -7,7 +7,7 @@ if(TARGET kxsnmp)
 endif()
 if(TARGET kxsnmptoolcore)
   tqx_add_test(tools_args_test SOURCES ${CMAKE_CURRENT_LIST_DIR}/tools_ArgsTest.cpp LIBS kxsnmptoolcore)
-  tqx_add_fuzz(fuzz_tool_args SOURCE ${CMAKE_CURRENT_LIST_DIR}/fuzz_tool_args.cpp LIBS kxsnmptoolcore
+  tqx_add_fuzz(kxsnmp-tool-args SOURCE ${CMAKE_CURRENT_LIST_DIR}/fuzz_tool_args.cpp LIBS kxsnmptoolcore
     CORPUS ${CMAKE_CURRENT_LIST_DIR}/corpus/tool_args)
 endif()
 if(TARGET kxsnmp-cli AND TARGET kxsnmp-logdump)

@@ -14,8 +14,13 @@ if(TARGET tqxsnmp AND TARGET tqxtestsupport AND EXISTS ${_tree_dir}/mibxml_sim_t
   tqx_add_test(mibxml_sim_test SOURCES ${_tree_dir}/mibxml_sim_test.cpp LIBS tqxpanel tqxtestsupport LABELS panel
                TIMEOUT 120)
 endif()
+# The panel description (panel-description) and the configuration description (panel-mibxml).
 foreach(_fuzz panel mibxml)
+  set(_name panel-${_fuzz})
+  if(_fuzz STREQUAL "panel")
+    set(_name panel-description)
+  endif()
   if(EXISTS ${_tree_dir}/fuzz_${_fuzz}.cpp)
-    tqx_add_fuzz(fuzz_${_fuzz} SOURCE ${_tree_dir}/fuzz_${_fuzz}.cpp LIBS tqxpanel CORPUS ${_tree_dir}/corpus/${_fuzz})
+    tqx_add_fuzz(${_name} SOURCE ${_tree_dir}/fuzz_${_fuzz}.cpp LIBS tqxpanel CORPUS ${_tree_dir}/corpus/${_fuzz})
   endif()
 endforeach()

@@ -283,12 +283,14 @@ TEST(SimAgent, RequestLogLines)
         EXPECT_TRUE(sim.process().waitForOutput(line, 3s)) << line << sim.process().output();
 }
 
+// Dropped requests are never answered and loopback answers take milliseconds, so short time-outs tell
+// them apart; a delay longer than one time-out and shorter than another shows it is a delay.
 TEST(SimAgent, DropAndDelay)
 {
     {
         SimAgent sim("TQX-8800", {"--drop", "1"});
         ASSERT_TRUE(sim.ok());
-        EXPECT_NE(Snmp("snmpget", V2(), sim.port(), kSysDescr, "1", 0).find("Timeout"), std::string::npos);
+        EXPECT_NE(Snmp("snmpget", V2(), sim.port(), kSysDescr, "0.3", 0).find("Timeout"), std::string::npos);
     }
     {
         // Half the requests dropped: some answers, some time-outs, and the same pattern for the same seed.
@@ -296,7 +298,7 @@ TEST(SimAgent, DropAndDelay)
             SimAgent sim("TQX-8800", {"--drop", "0.5", "--seed", "7"});
             std::string p;
             for (int i = 0; i < 10 && sim.ok(); ++i)
-                p += Snmp("snmpget", V2(), sim.port(), kSysDescr, "1", 0).find("TQX-8800") != std::string::npos ? '1' : '0';
+                p += Snmp("snmpget", V2(), sim.port(), kSysDescr, "0.3", 0).find("TQX-8800") != std::string::npos ? '1' : '0';
             return p;
         };
         const std::string a = pattern();
@@ -312,10 +314,10 @@ TEST(SimAgent, DropAndDelay)
         SimAgent sim("TQX-8800", {"--control", sock});
         ASSERT_TRUE(sim.ok());
         ASSERT_TRUE(SimControl(sock, "drop 1", nullptr));
-        EXPECT_NE(Snmp("snmpget", V2(), sim.port(), kSysDescr, "1", 0).find("Timeout"), std::string::npos);
+        EXPECT_NE(Snmp("snmpget", V2(), sim.port(), kSysDescr, "0.3", 0).find("Timeout"), std::string::npos);
         ASSERT_TRUE(SimControl(sock, "drop 0", nullptr));
-        ASSERT_TRUE(SimControl(sock, "delay 1500", nullptr));
-        EXPECT_NE(Snmp("snmpget", V2(), sim.port(), kSysDescr, "0.5", 0).find("Timeout"), std::string::npos);
+        ASSERT_TRUE(SimControl(sock, "delay 600", nullptr));
+        EXPECT_NE(Snmp("snmpget", V2(), sim.port(), kSysDescr, "0.2", 0).find("Timeout"), std::string::npos);
         ASSERT_TRUE(SimControl(sock, "delay 0", nullptr));
         EXPECT_NE(Snmp("snmpget", V2(), sim.port(), kSysDescr, "3", 0).find("TQX-8800"), std::string::npos);
         std::string answer;
@@ -323,9 +325,9 @@ TEST(SimAgent, DropAndDelay)
         EXPECT_EQ(answer.rfind("error: ", 0), 0u) << answer;
     }
     {
-        SimAgent sim("TQX-8800", {"--delay", "1500", "--user", "u3:authPriv:SHA:shasecret3:AES:aessecret3"});
+        SimAgent sim("TQX-8800", {"--delay", "600", "--user", "u3:authPriv:SHA:shasecret3:AES:aessecret3"});
         ASSERT_TRUE(sim.ok());
-        EXPECT_NE(Snmp("snmpget", V2(), sim.port(), kSysDescr, "0.5", 0).find("Timeout"), std::string::npos);
+        EXPECT_NE(Snmp("snmpget", V2(), sim.port(), kSysDescr, "0.2", 0).find("Timeout"), std::string::npos);
         EXPECT_NE(Snmp("snmpget", V2(), sim.port(), kSysDescr, "6").find("TQX-8800"), std::string::npos);
         EXPECT_NE(Snmp("snmpget", "-v3 -u u3 -l authPriv -a SHA -A shasecret3 -x AES -X aessecret3", sim.port(),
                        kSysDescr, "6").find("TQX-8800"), std::string::npos);
@@ -778,8 +780,11 @@ TEST(SimAgent, ServesARecordingOfSnmpd)
         std::string status;
         std::string text;
     };
-    for (const Case& c : {Case{"127.0.0.1:" + std::to_string(tqxtest::FreeUdpPort()) + " public " + gone, "1",
+    for (const Case& c : {Case{"-t 0.2 -r 0 127.0.0.1:" + std::to_string(tqxtest::FreeUdpPort()) + " public " + gone, "1",
                                "snmpwalk failed"},
+                          Case{"-t 0 " + agent + " public " + gone, "2", "usage:"},
+                          Case{"-r many " + agent + " public " + gone, "2", "usage:"},
+                          Case{"-t", "2", "usage:"},
                           Case{agent + " public " + gone + " 1.3.6.1.9", "1", "holds no objects"},
                           Case{agent + " public", "2", "usage:"},
                           Case{"-v1 public " + gone, "2", "HOST:PORT"},

@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """Records an SNMP agent into an snmprec file that tqx-sim serves with --data.
 
-    snmprec_record.py HOST:PORT COMMUNITY OUTFILE [ROOT]
+    snmprec_record.py [-t SECONDS] [-r RETRIES] HOST:PORT COMMUNITY OUTFILE [ROOT]
 
 Walks the agent below ROOT (default 1, the whole tree) with net-snmp's snmpwalk over SNMPv2c and
 writes one "OID|TAG|VALUE" line per object, sorted by OID. Octet strings are written as hex
@@ -9,7 +9,8 @@ writes one "OID|TAG|VALUE" line per object, sorted by OID. Octet strings are wri
 (Opaque, NsapAddress, UInteger32) are left out with a warning on standard error.
 
 Exit status: 0 written, 1 the walk failed or found nothing (no file is written then), 2 bad arguments.
-The whole walk may take SNMPREC_RECORD_TIMEOUT seconds (default 300).
+Each request waits -t SECONDS (default 2) with -r RETRIES (default 2), as snmpwalk's own options;
+the whole walk may take SNMPREC_RECORD_TIMEOUT seconds (default 300).
 """
 
 import os
@@ -19,7 +20,7 @@ import subprocess
 import sys
 import tempfile
 
-USAGE = "usage: snmprec_record.py HOST:PORT COMMUNITY OUTFILE [ROOT]"
+USAGE = "usage: snmprec_record.py [-t SECONDS] [-r RETRIES] HOST:PORT COMMUNITY OUTFILE [ROOT]"
 
 # One object of snmpwalk's output with -On: ".1.3.6 = TYPE: VALUE" (or a bare value for the forms
 # without a type word).
@@ -150,12 +151,38 @@ def parse(output, warn):
     return objects
 
 
+def options(args):
+    """The request time-out and retries in front of the positional arguments: (seconds, retries,
+    the rest), or None when an option or its value is not valid."""
+    seconds, retries = "2", "2"
+    while args and args[0] in ("-t", "-r"):
+        if len(args) < 2:
+            return None
+        flag, value = args[0], args[1]
+        try:
+            number = float(value) if flag == "-t" else int(value)
+        except ValueError:
+            return None
+        if flag == "-t":
+            if not 0 < number <= 600:
+                return None
+            seconds = value
+        else:
+            if not 0 <= number <= 20:
+                return None
+            retries = value
+        args = args[2:]
+    return seconds, retries, args
+
+
 def main(argv):
-    if len(argv) not in (4, 5) or argv[1] in ("-h", "--help"):
+    parsed = options(argv[1:])
+    if parsed is None or len(parsed[2]) not in (3, 4) or parsed[2][0] in ("-h", "--help"):
         print(USAGE, file=sys.stderr)
         return 2
-    agent, community, outfile = argv[1], argv[2], argv[3]
-    root = argv[4] if len(argv) == 5 else "1"
+    seconds, retries, args = parsed
+    agent, community, outfile = args[0], args[1], args[2]
+    root = args[3] if len(args) == 4 else "1"
     if not agent or agent.startswith("-") or ":" not in agent:
         print("snmprec_record.py: the agent must be given as HOST:PORT, got %r" % agent, file=sys.stderr)
         return 2
@@ -175,7 +202,7 @@ def main(argv):
     # -On numeric OIDs, -Oe numbers for enumerations, -Ox octet strings in hex, no line breaks in them;
     # no MIB files, so no display hint changes how a value is printed.
     command = [snmpwalk, "-v2c", "-c", community, "-On", "-Oe", "-Ox", "--hexOutputLength=0",
-               "-M", "/nonexistent", "-m", "", "-Le", "-t", "2", "-r", "2", agent, root]
+               "-M", "/nonexistent", "-m", "", "-Le", "-t", seconds, "-r", retries, agent, root]
     env = dict(os.environ, MIBS="", MIBDIRS="/nonexistent")
     try:
         done = subprocess.run(command, stdout=subprocess.PIPE, stderr=subprocess.PIPE, env=env, timeout=limit)
