@@ -314,6 +314,20 @@ TEST(MainWindow, SaveAndRebootOverV3AndARefusedSave)
         EXPECT_LT(timer.elapsed(), 3000);  // refused at once, not the 4000 ms of a silent device
         EXPECT_EQ(CountSets(sim.process().output(), kSave), 1);
     }
+    {
+        // A standard agent without the switch's objects refuses the write (notWritable) with the
+        // write community: also "failed", at once.
+        tqxtest::SnmpdAgent snmpd;
+        ASSERT_TRUE(snmpd.ok()) << snmpd.process().output();
+        messages.texts.clear();
+        UseAgent(snmpd.port());
+        CModuleDlg dlg{QString()};
+        QElapsedTimer timer;
+        timer.start();
+        dlg.OnSaveConfig();
+        EXPECT_EQ(messages.texts, std::vector<std::string>{"failed"});
+        EXPECT_LT(timer.elapsed(), 3000);
+    }
     sim.process().clearOutput();
     messages.texts.clear();
     {

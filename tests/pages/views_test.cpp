@@ -255,43 +255,47 @@ TEST(ForwardingTable, RowsFilterMacsAndAgeTime)
             out << "1.3.6.1.2.1.17.7.1.2.2.1.2." << e.index << "|2|" << e.port << "\n";
         out << "1.3.6.1.2.1.17.4.2.0|2|300\n";
     }
-    tqxtest::SimAgent sim("", {"--data", data.string()});
-    ASSERT_TRUE(sim.ok());
-    UseAgent(sim.port(), false, "2000");
+    // The table walk and the age-time read run on two sessions at once, over either version.
+    for (const bool bV3 : {false, true}) {
+        SCOPED_TRACE(bV3 ? "SNMPv3" : "SNMPv1");
+        tqxtest::SimAgent sim("", {"--data", data.string(), kV3[0], kV3[1]});
+        ASSERT_TRUE(sim.ok());
+        UseAgent(sim.port(), bV3, "2000");
 
-    CForwardingTableDlg page;
-    page.show();
-    EXPECT_EQ(page.windowTitle(), QStringLiteral("Forwarding Table"));
-    // In index order: database 1, then database 100 with the same MAC as the first learned entry.
-    const Rows all = {
-        {"00-01-02-03-04-05", "Own", "0"},    {"00-1C-F0-12-34-56", "Learn", "5"}, {"00-1C-F0-12-34-57", "Learn", "15"},
-        {"00-1C-F0-12-34-58", "Learn", "1"},  {"00-1C-F0-12-34-59", "Static", "5"}, {"00-1C-F0-12-34-56", "Learn", "5"},
-        {"AA-BB-CC-DD-EE-FF", "Invalid", "15"},
-    };
-    EXPECT_TRUE(WaitFor([&] { return ListRows(page, 1205) == all && Enabled(page, 20); }, 20000))
-        << Describe(ListRows(page, 1205));
-    EXPECT_EQ(Text(page, 1220), "7");
-    EXPECT_EQ(Text(page, 1216), "300");
+        CForwardingTableDlg page;
+        page.show();
+        EXPECT_EQ(page.windowTitle(), QStringLiteral("Forwarding Table"));
+        // In index order: database 1, then database 100 with the same MAC as the first learned entry.
+        const Rows all = {
+            {"00-01-02-03-04-05", "Own", "0"},    {"00-1C-F0-12-34-56", "Learn", "5"}, {"00-1C-F0-12-34-57", "Learn", "15"},
+            {"00-1C-F0-12-34-58", "Learn", "1"},  {"00-1C-F0-12-34-59", "Static", "5"}, {"00-1C-F0-12-34-56", "Learn", "5"},
+            {"AA-BB-CC-DD-EE-FF", "Invalid", "15"},
+        };
+        EXPECT_TRUE(WaitFor([&] { return ListRows(page, 1205) == all && Enabled(page, 20); }, 20000))
+            << Describe(ListRows(page, 1205));
+        EXPECT_EQ(Text(page, 1220), "7");
+        EXPECT_EQ(Text(page, 1216), "300");
 
-    const struct {
-        const char* filter;
-        Rows rows;
-    } filters[] = {
-        {"5", {all[1], all[4], all[5]}},
-        {"1", {all[3]}},
-        {"15", {all[2], all[6]}},
-        {"05", {}},
-        {"7", {}},
-    };
-    for (const auto& f : filters) {
-        SCOPED_TRACE(f.filter);
-        FindControl<QLineEdit>(&page, 1213)->setText(QString::fromLatin1(f.filter));
-        FindControl<QAbstractButton>(&page, 20)->click();
-        EXPECT_TRUE(WaitFor([&] { return Enabled(page, 20); }, 20000));
-        EXPECT_EQ(ListRows(page, 1205), f.rows) << Describe(ListRows(page, 1205));
-        EXPECT_EQ(Text(page, 1220), f.rows.empty() ? " 0" : std::to_string(f.rows.size()));
+        const struct {
+            const char* filter;
+            Rows rows;
+        } filters[] = {
+            {"5", {all[1], all[4], all[5]}},
+            {"1", {all[3]}},
+            {"15", {all[2], all[6]}},
+            {"05", {}},
+            {"7", {}},
+        };
+        for (const auto& f : filters) {
+            SCOPED_TRACE(f.filter);
+            FindControl<QLineEdit>(&page, 1213)->setText(QString::fromLatin1(f.filter));
+            FindControl<QAbstractButton>(&page, 20)->click();
+            EXPECT_TRUE(WaitFor([&] { return Enabled(page, 20); }, 20000));
+            EXPECT_EQ(ListRows(page, 1205), f.rows) << Describe(ListRows(page, 1205));
+            EXPECT_EQ(Text(page, 1220), f.rows.empty() ? " 0" : std::to_string(f.rows.size()));
+        }
+        page.reject();
     }
-    page.reject();
 }
 
 TEST(SystemInformation, ReadsChecksAndWritesUtf8)
