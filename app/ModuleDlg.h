@@ -141,8 +141,12 @@ public:
     QString PollDeviceName() const override { return m_strDeviceName; }
     void GetGetFanStatus() override;
     int Get10PPOEOrLinkStatus() override;
-    void GetLinkStatus() override;
+    int PollLinkStatus() override;
+    void GetLinkStatus();
     void GetPOEPortStatus();
+    // Counts a skipped cycle while a walk still runs (at most three in a row); false when the
+    // cycle goes ahead, the walk then marked busy.
+    bool SkipWhileWalking();
     Event& PollDone() override { return m_hPollDone; }
 
     // Apply a finished walk (GUI thread): lists are comma-terminated.

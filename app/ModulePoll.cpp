@@ -109,14 +109,31 @@ void CModuleDlg::GetGetFanStatus()
         QMetaObject::invokeMethod(this, [this] { update(); }, Qt::QueuedConnection);
 }
 
-int CModuleDlg::Get10PPOEOrLinkStatus()
+bool CModuleDlg::SkipWhileWalking()
 {
     if (m_bWalkBusy && g_nWalkSkips < 3) {
         ++g_nWalkSkips;
-        return -1;
+        return true;
     }
     g_nWalkSkips = 0;
     m_bWalkBusy = true;
+    return false;
+}
+
+int CModuleDlg::PollLinkStatus()
+{
+    // A walk that outlasts a cycle (a slow switch) is let finish rather than started again, for at
+    // most three cycles, as on the PoE models.
+    if (SkipWhileWalking())
+        return -1;
+    GetLinkStatus();
+    return 0;
+}
+
+int CModuleDlg::Get10PPOEOrLinkStatus()
+{
+    if (SkipWhileWalking())
+        return -1;
 
     if (m_cCommonSNMPPoe.Open(kSnmpPduGet)) {
         m_cCommonSNMPPoe.AddOid(kOidPoeMode + QStringLiteral(".0"), 4, nullptr);

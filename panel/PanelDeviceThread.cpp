@@ -70,7 +70,7 @@ int CPanelDeviceThread::Run()
             if (bPoe)
                 rc = m_pDlg->Get10PPOEOrLinkStatus();
             else
-                m_pDlg->GetLinkStatus();
+                rc = m_pDlg->PollLinkStatus();
         }
         const int nSteps = rc == -1 ? 2 : 10;
         for (int i = 0; i < nSteps && !m_bStop; ++i)

@@ -21,9 +21,10 @@ public:
     // The device name as read at initialisation (a copy is kept for the poller).
     virtual QString PollDeviceName() const = 0;
     virtual void GetGetFanStatus() = 0;
-    // -1 when the cycle was skipped because a walk is still running, else 0.
+    // The cycle's read of a PoE model and of any other: -1 when it was skipped because a walk is
+    // still running, else 0.
     virtual int Get10PPOEOrLinkStatus() = 0;
-    virtual void GetLinkStatus() = 0;
+    virtual int PollLinkStatus() = 0;
     // Signalled when the thread ends.
     virtual Event& PollDone() = 0;
 };

@@ -250,6 +250,30 @@ TEST(Poller, SlowPoeWalkMakesLaterCyclesSkip)
     EXPECT_EQ(dlg.PortMedia(0), 2);
 }
 
+// A switch slow enough that the link walk outlasts a cycle: the cycles skip while it runs instead of
+// starting it again, so it completes and its states show.
+TEST(Poller, SlowLinkWalkIsLetFinish)
+{
+    SimWindow w("TQX-8800", "poller-slow-link", {}, false, 100);
+    ASSERT_TRUE(w.sim.ok());
+    CModuleDlg& dlg = *w.dlg;
+    ASSERT_TRUE(WaitPolls(dlg, 1));
+    // 50 ms an answer: some 26 steps take about 1.3 s, a cycle 1.1 s, a skipped cycle 0.3 s.
+    ASSERT_TRUE(w.Control("delay 50"));
+    ASSERT_TRUE(w.Control("link 7 down"));
+    g_nWalkSkips = 0;
+    const int nBefore = dlg.PollCount();
+    int nMaxSkips = 0;
+    ASSERT_TRUE(WaitFor([&] {
+        nMaxSkips = std::max(nMaxSkips, g_nWalkSkips.load());
+        return dlg.PollCount() > nBefore + 1;
+    }, 30000));
+    EXPECT_GT(nMaxSkips, 0);
+    EXPECT_LE(nMaxSkips, 3);
+    EXPECT_EQ(dlg.LedState(6), 3);  // port 7 without link
+    EXPECT_EQ(dlg.LedState(0), 1);
+}
+
 TEST(Poller, FourthCycleGoesAheadWhileAWalkStillRuns)
 {
     SimWindow w("TQF-8828P", "poller-forced", {}, false, kDeviceTiming);
