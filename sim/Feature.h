@@ -6,7 +6,18 @@
 #include "sim/Models.h"
 #include "sim/Snmprec.h"
 
+#include <chrono>
+#include <string>
+
 namespace tqxsim {
+
+// Something that happened on the device, for the features that report it (syslog).
+struct DeviceEvent {
+    enum class Kind { LinkUp, LinkDown, ConfigSaved, Rebooted, TransferDone, TransferFailed };
+    Kind kind = Kind::LinkUp;
+    int port = 0;       // LinkUp, LinkDown
+    std::string text;   // Transfer*: what was transferred
+};
 
 enum class SetError { None, NotWritable, WrongType, WrongValue, WrongLength, NoCreation, InconsistentValue,
                       ResourceUnavailable };
@@ -24,7 +35,11 @@ public:
     virtual SetError CheckSet(const ObjectMap& objects, const Oid& oid, const Value& value,
                               const ObjectMap& request) const = 0;
     // After a write to oid was stored: what follows from it (rows made or removed, dependent objects).
-    virtual void Committed(ObjectMap& objects, const Oid& oid) const = 0;
+    virtual void Committed(ObjectMap& objects, const Oid& oid) = 0;
+    // Time-driven work (a transfer going on), called from the device's time loop.
+    virtual void Tick(ObjectMap& objects, std::chrono::steady_clock::time_point now) { (void)objects; (void)now; }
+    // What happened on the device.
+    virtual void OnEvent(const ObjectMap& objects, const DeviceEvent& event) { (void)objects; (void)event; }
 };
 
 } // namespace tqxsim
