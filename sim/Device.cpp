@@ -235,7 +235,7 @@ void CSimDevice::Start()
     m_features.push_back(std::make_unique<CTrunkFeature>(portCount));
     m_features.push_back(std::make_unique<CMaintenanceFeature>(*this, m_model ? m_model->name : std::string(),
                                                                m_model ? m_model->description : std::string(),
-                                                               m_nTftpPort));
+                                                               m_nTftpPort, m_nTftpTries));
     m_features.push_back(std::make_unique<CSyslogFeature>());
     if (m_model) {
         for (const auto& f : m_features)
@@ -843,6 +843,15 @@ std::string CSimDevice::Control(std::string_view line)
         if (!ParseValue(words[2], rest, &v, &error))
             return "error: " + error;
         m_objects[oid] = v;
+        return "ok";
+    }
+    if (cmd == "unset") {
+        // unset OID: the object is gone (a switch without it).
+        Oid oid;
+        if (words.size() != 2 || !ParseOid(words[1], &oid))
+            return "error: usage: unset OID";
+        if (!m_objects.erase(oid))
+            return "error: no object " + std::string(words[1]);
         return "ok";
     }
     if (cmd == "drop") {

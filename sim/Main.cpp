@@ -578,6 +578,7 @@ int main(int argc, char** argv)
     for (const auto& w : opt.writable)
         device.AddWritable(w);
     device.SetTftpPort(static_cast<std::uint16_t>(opt.tftpPort));
+    device.SetTftpTries(opt.tftpTries);
     device.Start();
     device.m_dDropFraction = opt.drop;
     device.m_nDelayMs = opt.delayMs;
