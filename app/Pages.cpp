@@ -11,6 +11,7 @@
 #include "pages/poe/PoeConfigDlg.h"
 #include "pages/poe/TimeRangeListDlg.h"
 #include "pages/port/PortConfigDlg.h"
+#include "pages/stp/StpBridgeDlg.h"
 #include "pages/trunk/TrunkConfigDlg.h"
 #include "pages/vlan/VlanConfigDlg.h"
 
@@ -39,6 +40,8 @@ void RegisterModulePages()
     CModuleDlg::RegisterPage(CModuleDlg::ID_POE_PORT_CONFIG, Factory<CPoeConfigDlg>());
     CModuleDlg::RegisterPage(CModuleDlg::ID_TIME_BASED_POE, Factory<CTimeRangeListDlg>());
     CModuleDlg::RegisterPage(CModuleDlg::ID_DEVICE_CONFIGURE, Factory<CDeviceConfigDlg>());
+    // The port table and the port page open from the bridge page.
+    CModuleDlg::RegisterPage(CModuleDlg::ID_8021D, Factory<CStpBridgeDlg>());
     CModuleDlg::RegisterPortPage([](int nPort) -> std::unique_ptr<QDialog> {
         return std::make_unique<CPortConfigDlg>(nullptr, nPort);
     });

@@ -1,6 +1,7 @@
 #include "sim/Device.h"
 
 #include "sim/PortBitmap.h"
+#include "sim/Stp.h"
 #include "sim/Trunk.h"
 #include "sim/Vlan.h"
 
@@ -230,11 +231,18 @@ void CSimDevice::Start()
     m_features.push_back(std::make_unique<CVlanFeature>(portCount));
     m_features.push_back(std::make_unique<CTrunkFeature>(portCount));
     if (m_model) {
+        // Spanning tree is worked out for a model's switch; a recording serves its objects as recorded.
+        m_features.push_back(std::make_unique<CStpFeature>(portCount, [this] { return UptimeTicks(Clock::now()); }));
+        for (const Oid& o : CStpFeature::WritableObjects())
+            if (std::find(m_writable.begin(), m_writable.end(), o) == m_writable.end())
+                m_writable.push_back(o);
         for (const auto& f : m_features)
             f->AddDefaults(m_objects, *m_model);
         for (auto& [index, p] : m_ports)
             RecomputePort(p);
         RecomputePoe();
+        for (const auto& f : m_features)
+            f->Restarted(m_objects);
     }
     TakeSavedConfig();
 }
@@ -252,6 +260,10 @@ std::optional<Value> CSimDevice::Get(const Oid& oid) const
         return std::nullopt;
     if (oid == oids::sysUpTime)
         return Value::Unsigned(Tag::TimeTicks, UptimeTicks(Clock::now()));
+    Value served;
+    for (const auto& f : m_features)
+        if (f->Serve(oid, it->second, &served))
+            return served;
     return it->second;
 }
 
@@ -521,6 +533,8 @@ void CSimDevice::RecomputePort(Port& p)
         PutInt(Append(oids::portEntry, {portOperFlow}), p.index, up && flow ? 1 : 2);
     }
     FollowLinkInFdb(p, up);
+    for (const auto& f : m_features)
+        f->PortChanged(m_objects, p.index);
 }
 
 void CSimDevice::FollowLinkInFdb(const Port& p, bool up)
@@ -667,6 +681,8 @@ void CSimDevice::DoReboot(Clock::time_point now)
         RecomputePort(p);
     }
     RecomputePoe();
+    for (const auto& f : m_features)
+        f->Restarted(m_objects);
 }
 
 void CSimDevice::Tick(Clock::time_point now)

@@ -25,6 +25,14 @@ public:
                               const ObjectMap& request) const = 0;
     // After a write to oid was stored: what follows from it (rows made or removed, dependent objects).
     virtual void Committed(ObjectMap& objects, const Oid& oid) const = 0;
+
+    // Features whose objects follow the ports or the clock:
+    // a port's interface objects were worked out again (link, admin state, speed).
+    virtual void PortChanged(ObjectMap&, int /*port*/) const {}
+    // The device started or rebooted: counters begin again and derived objects are worked out anew.
+    virtual void Restarted(ObjectMap&) const {}
+    // A value that depends on the moment it is read: true with *served set from what the map holds.
+    virtual bool Serve(const Oid&, const Value& /*stored*/, Value* /*served*/) const { return false; }
 };
 
 } // namespace tqxsim

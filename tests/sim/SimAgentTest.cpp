@@ -1160,3 +1160,151 @@ TEST(SimAgent, PortSettingsRefusalsAndWhatFollowsThem)
     EXPECT_EQ(ValueOf(out, speed + "2"), "INTEGER: 3") << out;
     EXPECT_EQ(ValueOf(out, mode + "2"), "INTEGER: 4") << out;
 }
+
+namespace {
+
+const std::string kStp = "1.3.6.1.2.1.17.2";
+const std::string kStpPort = "1.3.6.1.2.1.17.2.15.1";
+const std::string kStpVendor = "1.3.6.1.4.1.32473.10.76.10.6";
+
+} // namespace
+
+// Spanning tree on a 24-port switch that is the only bridge: its own root, port states and path
+// costs that follow the links and speeds, topology changes counted, the timers and priorities held
+// to IEEE 802.1D, the standard and vendor port columns showing one setting, and all of it saved.
+TEST(SimAgent, SpanningTreeFollowsThePortsAndRefusesWhatIEEE8021DRefuses)
+{
+    tqxtest::TempDir dir;
+    const std::string sock = (dir.path() / "ctl").string();
+    SimAgent sim("TQX-8800", {"--control", sock, "--reboot-time", "300"});
+    ASSERT_TRUE(sim.ok());
+    auto set = [&](const std::string& args) { return Snmp("snmpset", V2("private"), sim.port(), args); };
+    auto get = [&](const std::string& args) { return Snmp("snmpget", V2(), sim.port(), args); };
+    auto control = [&](const std::string& line) {
+        std::string answer;
+        EXPECT_TRUE(SimControl(sock, line, &answer)) << line << ": " << answer;
+    };
+
+    // Bridge id 32768 and 02:54:51:01:00:00, the designated root and every port's designated bridge.
+    // Ports 4 (no link) and 6 (admin down) are disabled; costs by speed: 100M, 10M (port 5), 1000M.
+    std::string out = Snmp("snmpwalk", V2(), sim.port(), kStp);
+    const std::string bridgeId = "Hex-STRING: 80 00 02 54 51 01 00 00 ";
+    const std::vector<std::pair<std::string, std::string>> initial = {
+        {".2.0", "INTEGER: 32768"},         {".4.0", "Counter32: 0"},          {".5.0", bridgeId},
+        {".6.0", "INTEGER: 0"},             {".7.0", "INTEGER: 0"},            {".8.0", "INTEGER: 2000"},
+        {".9.0", "INTEGER: 200"},           {".10.0", "INTEGER: 100"},         {".11.0", "INTEGER: 1500"},
+        {".15.1.3.1", "INTEGER: 5"},        {".15.1.3.4", "INTEGER: 1"},       {".15.1.3.6", "INTEGER: 1"},
+        {".15.1.5.1", "INTEGER: 200000"},   {".15.1.5.5", "INTEGER: 2000000"}, {".15.1.5.21", "INTEGER: 20000"},
+        {".15.1.6.7", bridgeId},            {".15.1.8.24", bridgeId},          {".15.1.7.1", "INTEGER: 0"},
+        {".15.1.9.1", "Hex-STRING: 80 01 "}, {".15.1.9.24", "Hex-STRING: 80 18 "},
+    };
+    for (const auto& [tail, value] : initial)
+        EXPECT_EQ(ValueOf(out, kStp + tail), value) << tail;
+    EXPECT_EQ(CountLines(out, "." + kStpPort + ".1."), 24);
+
+    const struct {
+        std::string args;
+        std::string reason;  // "" accepted
+    } cases[] = {
+        {kStp + ".12.0 i 599", "wrongValue"},
+        {kStp + ".12.0 i 4001", "wrongValue"},
+        {kStp + ".14.0 i 399", "wrongValue"},
+        {kStp + ".14.0 i 3001", "wrongValue"},
+        {kStp + ".13.0 i 99", "wrongValue"},
+        {kStp + ".13.0 i 1001", "wrongValue"},
+        {kStp + ".12.0 i 2000 " + kStp + ".13.0 i 900", ""},  // 2000 >= 2 x (900 + 100)
+        {kStp + ".13.0 i 901", "inconsistentValue"},
+        {kStp + ".14.0 i 1000", "inconsistentValue"},         // 2 x (1000 - 100) < 2000
+        {kStp + ".12.0 i 4000 " + kStp + ".14.0 i 2100", ""},  // both in one request
+        {kStp + ".12.0 s 2000", "wrongType"},
+        {kStp + ".2.0 i 4097", "wrongValue"},                 // steps of 4096
+        {kStp + ".2.0 i 65536", "wrongValue"},
+        {kStpPort + ".2.1 i 8", "wrongValue"},                // steps of 16
+        {kStpPort + ".2.1 i 256", "wrongValue"},
+        {kStpPort + ".4.1 i 3", "wrongValue"},
+        {kStpPort + ".5.1 i 0", "wrongValue"},                // "by speed" is the vendor column's 0
+        {kStpPort + ".3.1 i 1", "notWritable"},
+        {kStpPort + ".2.25 i 16", "noCreation"},              // no port 25
+        {kStpVendor + ".2.1.5.1 i 200000001", "wrongValue"},
+        {kStpVendor + ".2.1.5.1 i -1", "wrongValue"},
+        {kStpVendor + ".2.1.2.1 i 24", "wrongValue"},
+        {kStpVendor + ".1.1.0 i 3", "wrongValue"},
+        {kStpVendor + ".1.2.0 i 1", "wrongValue"},            // 0 STP compatible, 2 RSTP
+        {kStpVendor + ".1.1.0 i 1 " + kStpVendor + ".1.2.0 i 0", ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.args);
+        out = set(c.args);
+        if (c.reason.empty())
+            EXPECT_EQ(out.find("Reason"), std::string::npos) << out;
+        else
+            EXPECT_TRUE(Refused(out, c.reason)) << out;
+    }
+    // The bridge runs the timers it was given, as root.
+    out = get(kStp + ".8.0 " + kStp + ".9.0 " + kStp + ".11.0 " + kStp + ".12.0 " + kStp + ".13.0 " + kStp + ".14.0");
+    EXPECT_EQ(ValueOf(out, kStp + ".8.0"), "INTEGER: 4000") << out;
+    EXPECT_EQ(ValueOf(out, kStp + ".9.0"), "INTEGER: 900") << out;
+    EXPECT_EQ(ValueOf(out, kStp + ".11.0"), "INTEGER: 2100") << out;
+
+    // Priorities: the bridge's is in its id; a port's, written to the vendor column, is in the
+    // standard one and in its port id. A cost set replaces the speed's; 0 gives it back.
+    ASSERT_EQ(set(kStp + ".2.0 i 4096 " + kStpVendor + ".2.1.2.3 i 16 " + kStpVendor + ".2.1.5.3 i 77").find("Reason"),
+              std::string::npos);
+    out = get(kStp + ".5.0 " + kStpPort + ".6.3 " + kStpPort + ".2.3 " + kStpPort + ".9.3 " + kStpPort + ".5.3");
+    EXPECT_EQ(ValueOf(out, kStp + ".5.0"), "Hex-STRING: 10 00 02 54 51 01 00 00 ") << out;
+    EXPECT_EQ(ValueOf(out, kStpPort + ".6.3"), "Hex-STRING: 10 00 02 54 51 01 00 00 ") << out;
+    EXPECT_EQ(ValueOf(out, kStpPort + ".2.3"), "INTEGER: 16") << out;
+    EXPECT_EQ(ValueOf(out, kStpPort + ".9.3"), "Hex-STRING: 10 03 ") << out;
+    EXPECT_EQ(ValueOf(out, kStpPort + ".5.3"), "INTEGER: 77") << out;
+    ASSERT_EQ(set(kStpVendor + ".2.1.5.3 i 0 " + kStpPort + ".5.7 i 1234").find("Reason"), std::string::npos);
+    out = get(kStpPort + ".5.3 " + kStpPort + ".5.7 " + kStpVendor + ".2.1.5.7");
+    EXPECT_EQ(ValueOf(out, kStpPort + ".5.3"), "INTEGER: 200000") << out;
+    EXPECT_EQ(ValueOf(out, kStpVendor + ".2.1.5.7"), "INTEGER: 1234") << out;
+
+    // Link, admin state, speed and STP on the port: each change of a port's state is a topology
+    // change; coming back to forwarding is a forward transition. A port at 10M costs its speed's.
+    const struct {
+        std::string action;  // control command, else SET arguments
+        int port;
+        std::string state, transitions, topChanges;
+    } steps[] = {
+        {"link 3 down", 3, "1", "0", "1"},
+        {"link 3 up", 3, "5", "1", "2"},
+        {"admin 2 down", 2, "1", "0", "3"},
+        {"admin 2 up", 2, "5", "1", "4"},
+        {kStpPort + ".4.2 i 2", 2, "1", "1", "5"},
+        {kStpVendor + ".2.1.4.2 i 1", 2, "5", "2", "6"},
+        {"1.3.6.1.4.1.32473.10.76.10.1.13.1.2.2 i 4", 2, "5", "2", "6"},  // 10M: the link stays up
+    };
+    for (const auto& s : steps) {
+        SCOPED_TRACE(s.action);
+        if (s.action.rfind("link", 0) == 0 || s.action.rfind("admin", 0) == 0)
+            control(s.action);
+        else
+            ASSERT_EQ(set(s.action).find("Reason"), std::string::npos);
+        const std::string p = std::to_string(s.port);
+        out = get(kStpPort + ".3." + p + " " + kStpPort + ".10." + p + " " + kStp + ".4.0");
+        EXPECT_EQ(ValueOf(out, kStpPort + ".3." + p), "INTEGER: " + s.state) << out;
+        EXPECT_EQ(ValueOf(out, kStpPort + ".10." + p), "Counter32: " + s.transitions) << out;
+        EXPECT_EQ(ValueOf(out, kStp + ".4.0"), "Counter32: " + s.topChanges) << out;
+    }
+    out = get(kStpPort + ".5.2 " + kStpPort + ".4.2 " + kStpVendor + ".2.1.4.2");
+    EXPECT_EQ(ValueOf(out, kStpPort + ".5.2"), "INTEGER: 2000000") << out;
+    EXPECT_EQ(ValueOf(out, kStpPort + ".4.2"), "INTEGER: 1") << out;
+
+    // Saved, changed, rebooted: the saved bridge settings come back, the counters start again.
+    ASSERT_EQ(set(kSave + " i 1").find("Reason"), std::string::npos);
+    ASSERT_EQ(set(kStp + ".2.0 i 8192 " + kStpPort + ".2.3 i 32").find("Reason"), std::string::npos);
+    ASSERT_EQ(set(kReboot + " i 1").find("Reason"), std::string::npos);
+    for (int i = 0; i < 20 && ValueOf(out, kStp + ".2.0") != "INTEGER: 4096"; ++i) {
+        std::this_thread::sleep_for(200ms);
+        out = Snmp("snmpget", V2(), sim.port(), kStp + ".2.0 " + kStp + ".4.0 " + kStp + ".5.0 " + kStpPort + ".2.3 " +
+                   kStpPort + ".10.3 " + kStp + ".12.0", "0.5", 0);
+    }
+    EXPECT_EQ(ValueOf(out, kStp + ".2.0"), "INTEGER: 4096") << out;
+    EXPECT_EQ(ValueOf(out, kStp + ".5.0"), "Hex-STRING: 10 00 02 54 51 01 00 00 ") << out;
+    EXPECT_EQ(ValueOf(out, kStpPort + ".2.3"), "INTEGER: 16") << out;
+    EXPECT_EQ(ValueOf(out, kStp + ".12.0"), "INTEGER: 4000") << out;
+    EXPECT_EQ(ValueOf(out, kStp + ".4.0"), "Counter32: 0") << out;
+    EXPECT_EQ(ValueOf(out, kStpPort + ".10.3"), "Counter32: 0") << out;
+}
