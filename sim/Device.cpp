@@ -1,7 +1,9 @@
 #include "sim/Device.h"
 
+#include "sim/Maintenance.h"
 #include "sim/PortBitmap.h"
 #include "sim/Stp.h"
+#include "sim/Syslog.h"
 #include "sim/Trunk.h"
 #include "sim/Vlan.h"
 
@@ -162,7 +164,9 @@ CSimDevice::CSimDevice(const ModelInfo* model) : m_model(model), m_boot(Clock::n
                   Append(oids::poeEntry, {poeClass}),
                   Append(oids::poeEntry, {poeStatus}),
                   Append(oids::timeRangeEntry, {1}),
-                  oids::poeRemaining};
+                  oids::poeRemaining,
+                  oids::fwState,
+                  oids::cfgState};
 }
 
 void CSimDevice::Merge(const ObjectMap& objects)
@@ -230,6 +234,10 @@ void CSimDevice::Start()
     m_features.clear();
     m_features.push_back(std::make_unique<CVlanFeature>(portCount));
     m_features.push_back(std::make_unique<CTrunkFeature>(portCount));
+    m_features.push_back(std::make_unique<CMaintenanceFeature>(*this, m_model ? m_model->name : std::string(),
+                                                               m_model ? m_model->description : std::string(),
+                                                               m_nTftpPort));
+    m_features.push_back(std::make_unique<CSyslogFeature>());
     if (m_model) {
         // Spanning tree is worked out for a model's switch; a recording serves its objects as recorded.
         m_features.push_back(std::make_unique<CStpFeature>(portCount, [this] { return UptimeTicks(Clock::now()); }));
@@ -452,6 +460,9 @@ void CSimDevice::Committed(const Oid& oid)
     }
     if (oid == oids::saveConfig) {
         TakeSavedConfig();
+        DeviceEvent e;
+        e.kind = DeviceEvent::Kind::ConfigSaved;
+        Emit(e);
         return;
     }
     for (const auto& f : m_features) {
@@ -517,8 +528,13 @@ void CSimDevice::RecomputePort(Port& p)
     const Oid operOid = Append(oids::ifEntry, {ifOperStatus, idx});
     const auto before = GetInt(operOid);
     PutInt(Append(oids::ifEntry, {ifOperStatus}), p.index, up ? 1 : 2);
-    if (before && *before != (up ? 1 : 2))
+    if (before && *before != (up ? 1 : 2)) {
         PutInt(Append(oids::ifEntry, {ifLastChange}), p.index, UptimeTicks(Clock::now()));
+        DeviceEvent e;
+        e.kind = up ? DeviceEvent::Kind::LinkUp : DeviceEvent::Kind::LinkDown;
+        e.port = p.index;
+        Emit(e);
+    }
     const int mbps = up ? p.linkMbps : p.maxMbps;
     PutInt(Append(oids::ifEntry, {ifSpeed}), p.index, std::min<std::int64_t>(std::int64_t(mbps) * 1000000, 4294967295LL));
     PutInt(Append(oids::ifXEntry, {ifHighSpeed}), p.index, mbps);
@@ -654,28 +670,28 @@ bool CSimDevice::InTimeRange(std::uint32_t range) const
 
 void CSimDevice::TakeSavedConfig()
 {
-    m_saved.clear();
-    for (const auto& [oid, value] : m_objects)
-        if (IsWritable(oid) && oid != oids::reboot && oid != oids::saveConfig)
-            m_saved[oid] = value;
+    m_saved = ConfigObjects();
 }
 
-void CSimDevice::DoReboot(Clock::time_point now)
+ObjectMap CSimDevice::ConfigObjects() const
 {
-    // A reboot loses what was not saved and starts the clock again.
+    ObjectMap config;
+    for (const auto& [oid, value] : m_objects)
+        if (IsWritable(oid) && oid != oids::reboot && oid != oids::saveConfig)
+            config[oid] = value;
+    return config;
+}
+
+void CSimDevice::ReplaceConfig(const ObjectMap& config)
+{
     for (auto it = m_objects.begin(); it != m_objects.end();) {
         if (IsWritable(it->first) && it->first != oids::reboot && it->first != oids::saveConfig)
             it = m_objects.erase(it);
         else
             ++it;
     }
-    for (const auto& [oid, value] : m_saved)
+    for (const auto& [oid, value] : config)
         m_objects[oid] = value;
-    if (auto it = m_objects.find(oids::reboot); it != m_objects.end())
-        it->second.number = 0;
-    m_uptimeBase = 0;
-    m_boot = now;
-    m_bootDone = now + m_rebootTime;
     for (auto& [index, p] : m_ports) {
         ApplySpeedSetting(p, false);
         RecomputePort(p);
@@ -685,8 +701,30 @@ void CSimDevice::DoReboot(Clock::time_point now)
         f->Restarted(m_objects);
 }
 
+void CSimDevice::Emit(const DeviceEvent& event)
+{
+    for (const auto& f : m_features)
+        f->OnEvent(m_objects, event);
+}
+
+void CSimDevice::DoReboot(Clock::time_point now)
+{
+    // A reboot loses what was not saved and starts the clock again.
+    m_uptimeBase = 0;
+    m_boot = now;
+    m_bootDone = now + m_rebootTime;
+    ReplaceConfig(m_saved);
+    if (auto it = m_objects.find(oids::reboot); it != m_objects.end())
+        it->second.number = 0;
+    DeviceEvent e;
+    e.kind = DeviceEvent::Kind::Rebooted;
+    Emit(e);
+}
+
 void CSimDevice::Tick(Clock::time_point now)
 {
+    for (const auto& f : m_features)
+        f->Tick(m_objects, now);
     if (m_rebootAt && now >= *m_rebootAt) {
         m_rebootAt.reset();
         DoReboot(now);

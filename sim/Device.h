@@ -62,6 +62,20 @@ public:
     bool Rebooting(Clock::time_point now) const { return now < m_bootDone; }
 
     void SetDynamics(bool on, std::uint64_t seed) { m_dynamics = on; m_dynRandom.seed(seed); }
+    // The UDP port of the TFTP servers the switch fetches from and sends to (takes effect at Start).
+    void SetTftpPort(std::uint16_t port) { m_nTftpPort = port; }
+
+    // Whether SET may change oid, and so whether it belongs to the configuration.
+    bool IsWritable(const Oid& oid) const;
+    // The configuration: every writable object but the reboot and save triggers.
+    ObjectMap ConfigObjects() const;
+    // Replaces the configuration by config (objects it lacks are gone) and runs what follows, as a
+    // reboot does with the saved configuration.
+    void ReplaceConfig(const ObjectMap& config);
+    // Restarts at once, as a reboot does.
+    void Restart() { DoReboot(Clock::now()); }
+    // Tells the features what happened.
+    void Emit(const DeviceEvent& event);
     void SetRebootTime(std::chrono::milliseconds t) { m_rebootTime = t; }
 
     // Fault injection, changed by options and the control channel.
@@ -86,7 +100,6 @@ private:
         bool forced = false;       // runs a forced speed rather than auto-negotiation
     };
 
-    bool IsWritable(const Oid& oid) const;
     const CSimFeature* FeatureOf(const Oid& oid) const;
     Port* FindPort(int index);
     SetError CheckSpeedSetting(int index, std::int64_t speed, const ObjectMap& request) const;
@@ -123,6 +136,7 @@ private:
     Clock::time_point m_nextPoeCheck{};
     std::map<int, ObjectMap> m_flushedFdb; // by port: forwarding rows taken out while it has no link
     CRowTable m_timeRanges;
+    std::uint16_t m_nTftpPort = 69;
     std::vector<std::unique_ptr<CSimFeature>> m_features; // the features with tables and rules of their own
 };
 

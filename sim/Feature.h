@@ -6,7 +6,18 @@
 #include "sim/Models.h"
 #include "sim/Snmprec.h"
 
+#include <chrono>
+#include <string>
+
 namespace tqxsim {
+
+// Something that happened on the device, for the features that report it (syslog).
+struct DeviceEvent {
+    enum class Kind { LinkUp, LinkDown, ConfigSaved, Rebooted, TransferDone, TransferFailed };
+    Kind kind = Kind::LinkUp;
+    int port = 0;       // LinkUp, LinkDown
+    std::string text;   // Transfer*: what was transferred
+};
 
 enum class SetError { None, NotWritable, WrongType, WrongValue, WrongLength, NoCreation, InconsistentValue,
                       ResourceUnavailable };
@@ -24,7 +35,7 @@ public:
     virtual SetError CheckSet(const ObjectMap& objects, const Oid& oid, const Value& value,
                               const ObjectMap& request) const = 0;
     // After a write to oid was stored: what follows from it (rows made or removed, dependent objects).
-    virtual void Committed(ObjectMap& objects, const Oid& oid) const = 0;
+    virtual void Committed(ObjectMap& objects, const Oid& oid) = 0;
 
     // Features whose objects follow the ports or the clock:
     // a port's interface objects were worked out again (link, admin state, speed).
@@ -33,6 +44,10 @@ public:
     virtual void Restarted(ObjectMap&) const {}
     // A value that depends on the moment it is read: true with *served set from what the map holds.
     virtual bool Serve(const Oid&, const Value& /*stored*/, Value* /*served*/) const { return false; }
+    // Time-driven work (a transfer going on), called from the device's time loop.
+    virtual void Tick(ObjectMap& objects, std::chrono::steady_clock::time_point now) { (void)objects; (void)now; }
+    // What happened on the device.
+    virtual void OnEvent(const ObjectMap& objects, const DeviceEvent& event) { (void)objects; (void)event; }
 };
 
 } // namespace tqxsim

@@ -1,5 +1,6 @@
 // tqx-sim: a simulated switch served by net-snmp's agent library.
 #include "sim/Device.h"
+#include "sim/Maintenance.h"
 #include "sim/Models.h"
 #include "sim/Options.h"
 #include "sim/Snmprec.h"
@@ -534,6 +535,22 @@ int main(int argc, char** argv)
         return 0;
     }
 
+    if (!opt.writeFirmware.empty()) {
+        const ModelInfo* target = FindModel(opt.model.empty() ? "TQX-8800" : opt.model);
+        if (!target) {
+            std::fprintf(stderr, "tqx-sim: unknown model \"%s\"\n", opt.model.c_str());
+            return 2;
+        }
+        std::ofstream out(opt.writeFirmware, std::ios::binary | std::ios::trunc);
+        const std::string image = MakeFirmwareImage(target->name, opt.firmwareVersion, 64 * 1024);
+        out.write(image.data(), static_cast<std::streamsize>(image.size()));
+        if (!out.flush()) {
+            std::fprintf(stderr, "tqx-sim: cannot write %s\n", opt.writeFirmware.c_str());
+            return 1;
+        }
+        return 0;
+    }
+
     const ModelInfo* model = nullptr;
     if (!opt.model.empty()) {
         model = FindModel(opt.model);
@@ -560,6 +577,7 @@ int main(int argc, char** argv)
             return 1;
     for (const auto& w : opt.writable)
         device.AddWritable(w);
+    device.SetTftpPort(static_cast<std::uint16_t>(opt.tftpPort));
     device.Start();
     device.m_dDropFraction = opt.drop;
     device.m_nDelayMs = opt.delayMs;

@@ -50,7 +50,8 @@ std::vector<std::string> Split(const std::string& s, char sep)
 const char* UsageText()
 {
     return "usage: tqx-sim (--model NAME | --data FILE.snmprec) --listen udp:127.0.0.1:PORT [options]\n"
-           "Serves a simulated switch over SNMP until SIGTERM or SIGINT.\n"
+           "       tqx-sim [--model NAME] --write-firmware FILE [--version TEXT]\n"
+           "Serves a simulated switch over SNMP until SIGTERM or SIGINT, or writes a firmware image.\n"
            "\n"
            "  --model NAME           TQX-8800, TQX-8810P, TQF-8828P, TQX-8816 or TQX-8848\n"
            "  --listen ADDRESS       transport address to answer on, e.g. udp:127.0.0.1:16100\n"
@@ -74,6 +75,9 @@ const char* UsageText()
            "                           link PORT up|down, admin PORT up|down, speed PORT MBPS,\n"
            "                           medium PORT 1|2|3|4 (3 and 4: fibre on a combo port), fan ok|fault,\n"
            "                           poe PORT on|off, set OID TAG VALUE, drop FRACTION, delay MS\n"
+           "  --tftp-port PORT       UDP port of the TFTP servers the switch transfers files with (default 69)\n"
+           "  --write-firmware FILE  write a firmware image for the model (default TQX-8800) and exit\n"
+           "  --version TEXT         the version of that image (1 to 15 printable characters, default 1.0.1)\n"
            "  --dynamics             now and then change a link or a powered device (for demos)\n"
            "  --log-requests         print one line per request received on standard output:\n"
            "                           request version=V community=C user=U level=L pdu=P oids=O,...\n"
@@ -231,6 +235,33 @@ bool ParseOptions(const std::vector<std::string>& args, Options* out, std::strin
                 *error = "--control wants a socket path of 1 to 100 characters";
                 return false;
             }
+        } else if (a == "--tftp-port") {
+            long long n = 0;
+            if (!value(&v))
+                return false;
+            if (!ParseNumber(v, 1, 65535, &n)) {
+                *error = "--tftp-port wants a port from 1 to 65535, got \"" + v + "\"";
+                return false;
+            }
+            o.tftpPort = static_cast<int>(n);
+        } else if (a == "--write-firmware") {
+            if (!value(&o.writeFirmware))
+                return false;
+            if (o.writeFirmware.empty()) {
+                *error = "--write-firmware wants a file name";
+                return false;
+            }
+        } else if (a == "--version") {
+            if (!value(&v))
+                return false;
+            bool printable = !v.empty() && v.size() <= 15;
+            for (unsigned char c : v)
+                printable = printable && c > ' ' && c < 0x7f;
+            if (!printable) {
+                *error = "--version wants 1 to 15 printable characters without blanks, got \"" + v + "\"";
+                return false;
+            }
+            o.firmwareVersion = v;
         } else if (a == "--log-requests") {
             o.logRequests = true;
         } else if (a == "--dynamics") {
@@ -242,7 +273,7 @@ bool ParseOptions(const std::vector<std::string>& args, Options* out, std::strin
             return false;
         }
     }
-    if (o.help) {
+    if (o.help || !o.writeFirmware.empty()) {
         *out = o;
         return true;
     }

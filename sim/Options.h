@@ -32,6 +32,9 @@ struct Options {
     bool help = false;
     std::string controlPath;
     std::vector<Oid> writable;
+    int tftpPort = 69;
+    std::string writeFirmware; // write a firmware image to this file and exit
+    std::string firmwareVersion = "1.0.1";
 };
 
 // Parses the arguments after the program name. False with *error set for bad input.

@@ -196,7 +196,7 @@ SetError CStpFeature::CheckSet(const ObjectMap& objects, const Oid& oid, const V
     }
 }
 
-void CStpFeature::Committed(ObjectMap& objects, const Oid& oid) const
+void CStpFeature::Committed(ObjectMap& objects, const Oid& oid)
 {
     const bool standard = IsCell(oid, oids::dot1dStpPortEntry,
                                  {stpPortPriority, stpPortEnable, stpPortPathCost, stpPortPathCost32}, m_nPorts);

@@ -55,7 +55,7 @@ public:
     void AddDefaults(ObjectMap& objects, const ModelInfo& model) const override;
     bool Handles(const Oid& oid) const override;
     SetError CheckSet(const ObjectMap& objects, const Oid& oid, const Value& value, const ObjectMap& request) const override;
-    void Committed(ObjectMap& objects, const Oid& oid) const override;
+    void Committed(ObjectMap& objects, const Oid& oid) override;
     void PortChanged(ObjectMap& objects, int port) const override;
     void Restarted(ObjectMap& objects) const override;
     bool Serve(const Oid& oid, const Value& stored, Value* served) const override;

@@ -23,7 +23,7 @@ public:
     void AddDefaults(ObjectMap& objects, const ModelInfo& model) const override;
     bool Handles(const Oid& oid) const override;
     SetError CheckSet(const ObjectMap& objects, const Oid& oid, const Value& value, const ObjectMap& request) const override;
-    void Committed(ObjectMap&, const Oid&) const override {}
+    void Committed(ObjectMap&, const Oid&) override {}
 
 private:
     int m_nPorts;

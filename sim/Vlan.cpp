@@ -151,7 +151,7 @@ SetError CVlanFeature::CheckSet(const ObjectMap& objects, const Oid& oid, const 
     return SetError::None;
 }
 
-void CVlanFeature::Committed(ObjectMap& objects, const Oid& oid) const
+void CVlanFeature::Committed(ObjectMap& objects, const Oid& oid)
 {
     if (oid == oids::vlanAsymmetric) {
         // Switching the VLAN mode resets the VLANs to the factory default.

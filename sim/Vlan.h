@@ -22,7 +22,7 @@ public:
     void AddDefaults(ObjectMap& objects, const ModelInfo& model) const override;
     bool Handles(const Oid& oid) const override;
     SetError CheckSet(const ObjectMap& objects, const Oid& oid, const Value& value, const ObjectMap& request) const override;
-    void Committed(ObjectMap& objects, const Oid& oid) const override;
+    void Committed(ObjectMap& objects, const Oid& oid) override;
 
     const CRowTable& Table() const { return m_table; }
 

@@ -4,6 +4,7 @@
 #include <fcntl.h>
 #include <netinet/in.h>
 #include <poll.h>
+#include <pwd.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/socket.h>
@@ -228,6 +229,74 @@ SnmpdAgent::SnmpdAgent(const std::vector<SnmpdUser>& users, const std::vector<st
                                               "MIBS=", "MIBDIRS=/nonexistent"};
         m_ok = m_process.start(argv, env) && m_process.waitForOutput("NET-SNMP version", std::chrono::seconds(15));
     }
+}
+
+TftpServer::TftpServer()
+{
+    const passwd* user = ::getpwuid(::geteuid());
+    if (m_dir.path().empty() || !user)
+        return;
+    for (int attempt = 0; attempt < 5 && !m_ok; ++attempt) {
+        m_process.stop();
+        m_port = FreeUdpPort();
+        if (!m_process.start({"/usr/sbin/in.tftpd", "--foreground", "--listen", "--address",
+                              "127.0.0.1:" + std::to_string(m_port), "--secure", "--create", "--user", user->pw_name,
+                              m_dir.path().string()}))
+            continue;
+        // Ready when a request for a file that is not there is answered (with an error packet).
+        const int fd = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+        sockaddr_in to{};
+        to.sin_family = AF_INET;
+        to.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        to.sin_port = htons(m_port);
+        const std::string probe = std::string("\0\1", 2) + "no-such-file" + std::string("\0octet\0", 7);
+        for (int i = 0; i < 50 && !m_ok && m_process.running(); ++i) {
+            ::sendto(fd, probe.data(), probe.size(), 0, reinterpret_cast<sockaddr*>(&to), sizeof to);
+            pollfd p{fd, POLLIN, 0};
+            if (::poll(&p, 1, 100) == 1) {
+                char buf[600];
+                const ssize_t n = ::recv(fd, buf, sizeof buf, 0);
+                m_ok = n >= 4 && buf[0] == 0 && buf[1] == 5;
+            }
+        }
+        ::close(fd);
+    }
+}
+
+UdpReceiver::UdpReceiver()
+{
+    m_fd = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+    sockaddr_in addr{};
+    addr.sin_family = AF_INET;
+    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t len = sizeof addr;
+    if (m_fd < 0 || ::bind(m_fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 ||
+        ::getsockname(m_fd, reinterpret_cast<sockaddr*>(&addr), &len) != 0) {
+        if (m_fd >= 0)
+            ::close(m_fd);
+        m_fd = -1;
+        return;
+    }
+    m_port = ntohs(addr.sin_port);
+}
+
+UdpReceiver::~UdpReceiver()
+{
+    if (m_fd >= 0)
+        ::close(m_fd);
+}
+
+bool UdpReceiver::receive(std::string* datagram, std::chrono::milliseconds timeout)
+{
+    pollfd p{m_fd, POLLIN, 0};
+    if (m_fd < 0 || ::poll(&p, 1, static_cast<int>(timeout.count())) != 1)
+        return false;
+    char buf[2048];
+    const ssize_t n = ::recv(m_fd, buf, sizeof buf, 0);
+    if (n < 0)
+        return false;
+    datagram->assign(buf, static_cast<size_t>(n));
+    return true;
 }
 
 } // namespace tqxtest

@@ -102,6 +102,40 @@ private:
     ChildProcess m_process;
 };
 
+// Debian's tftpd-hpa (in.tftpd) in the foreground on 127.0.0.1:port(), serving and taking files in
+// folder() (chrooted to it, new files allowed). Ready once it answers a request.
+class TftpServer {
+public:
+    TftpServer();
+    bool ok() const { return m_ok; }
+    std::uint16_t port() const { return m_port; }
+    const std::filesystem::path& folder() const { return m_dir.path(); }
+    ChildProcess& process() { return m_process; }
+
+private:
+    TempDir m_dir;
+    std::uint16_t m_port = 0;
+    bool m_ok = false;
+    ChildProcess m_process;
+};
+
+// A UDP socket on 127.0.0.1:port() that collects what is sent to it (a syslog server, say).
+class UdpReceiver {
+public:
+    UdpReceiver();
+    ~UdpReceiver();
+    UdpReceiver(const UdpReceiver&) = delete;
+    UdpReceiver& operator=(const UdpReceiver&) = delete;
+    bool ok() const { return m_fd >= 0; }
+    std::uint16_t port() const { return m_port; }
+    // The next datagram, or false after the time-out.
+    bool receive(std::string* datagram, std::chrono::milliseconds timeout);
+
+private:
+    int m_fd = -1;
+    std::uint16_t m_port = 0;
+};
+
 // Path of a program built by this project (relative to the build folder), e.g. "sim/tqx-sim".
 std::string BuiltProgram(const std::string& relative);
 
