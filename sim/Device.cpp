@@ -229,6 +229,9 @@ void CSimDevice::Start()
     m_features.clear();
     m_features.push_back(std::make_unique<CVlanFeature>(portCount));
     m_features.push_back(std::make_unique<CTrunkFeature>(portCount));
+    auto admin = std::make_unique<CSnmpAdminFeature>(m_accounts, m_model && m_model->poePorts > 0);
+    m_snmpAdmin = admin.get();
+    m_features.push_back(std::move(admin));
     if (m_model) {
         for (const auto& f : m_features)
             f->AddDefaults(m_objects, *m_model);
@@ -252,6 +255,8 @@ std::optional<Value> CSimDevice::Get(const Oid& oid) const
         return std::nullopt;
     if (oid == oids::sysUpTime)
         return Value::Unsigned(Tag::TimeTicks, UptimeTicks(Clock::now()));
+    if (const CSimFeature* f = FeatureOf(oid); f && f->Secret(oid))
+        return Value::Text("");
     return it->second;
 }
 
@@ -442,6 +447,11 @@ void CSimDevice::Committed(const Oid& oid)
         TakeSavedConfig();
         return;
     }
+    if (oid == oids::snmpEngineId) {
+        // The engine ID goes to non-volatile memory at once; the agent takes it at the next reboot.
+        m_saved[oid] = m_objects[oid];
+        return;
+    }
     for (const auto& f : m_features) {
         if (f->Handles(oid)) {
             f->Committed(m_objects, oid);
@@ -505,8 +515,13 @@ void CSimDevice::RecomputePort(Port& p)
     const Oid operOid = Append(oids::ifEntry, {ifOperStatus, idx});
     const auto before = GetInt(operOid);
     PutInt(Append(oids::ifEntry, {ifOperStatus}), p.index, up ? 1 : 2);
-    if (before && *before != (up ? 1 : 2))
+    if (before && *before != (up ? 1 : 2)) {
         PutInt(Append(oids::ifEntry, {ifLastChange}), p.index, UptimeTicks(Clock::now()));
+        const bool fiber = GetInt(Append(oids::portEntry, {portMedia, idx})).value_or(1) >= 3;
+        if (m_notifications.size() >= 256)  // nobody takes them: keep the newest
+            m_notifications.erase(m_notifications.begin());
+        m_notifications.push_back({up ? SimNotification::LinkUp : SimNotification::LinkDown, p.index, fiber, Clock::now()});
+    }
     const int mbps = up ? p.linkMbps : p.maxMbps;
     PutInt(Append(oids::ifEntry, {ifSpeed}), p.index, std::min<std::int64_t>(std::int64_t(mbps) * 1000000, 4294967295LL));
     PutInt(Append(oids::ifXEntry, {ifHighSpeed}), p.index, mbps);
@@ -667,6 +682,30 @@ void CSimDevice::DoReboot(Clock::time_point now)
         RecomputePort(p);
     }
     RecomputePoe();
+    // What changed while going down is not announced; the switch is back when its silence ends.
+    m_notifications.clear();
+    m_notifications.push_back({SimNotification::ColdStart, 0, false, m_bootDone});
+    ++m_nBoots;
+}
+
+bool CSimDevice::SnmpSilent() const
+{
+    auto it = m_objects.find(oids::snmpGlobalState);
+    return it != m_objects.end() && it->second.number == 2;
+}
+
+std::vector<SimNotification> CSimDevice::TakeNotifications(Clock::time_point now)
+{
+    std::vector<SimNotification> due;
+    for (auto it = m_notifications.begin(); it != m_notifications.end();) {
+        if (it->due <= now) {
+            due.push_back(*it);
+            it = m_notifications.erase(it);
+        } else {
+            ++it;
+        }
+    }
+    return due;
 }
 
 void CSimDevice::Tick(Clock::time_point now)
@@ -805,6 +844,16 @@ std::string CSimDevice::Control(std::string_view line)
         if (!ParseValue(words[2], rest, &v, &error))
             return "error: " + error;
         m_objects[oid] = v;
+        return "ok";
+    }
+    if (cmd == "snmp") {
+        // The console's switch for the agent: the only way back once SNMP has turned it off.
+        bool on = false;
+        if (words.size() != 2 || !upDown(words[1], "on", "off", &on))
+            return "error: usage: snmp on|off";
+        if (!m_objects.count(oids::snmpGlobalState))
+            return "error: this device has no agent settings";
+        m_objects[oids::snmpGlobalState].number = on ? 1 : 2;
         return "ok";
     }
     if (cmd == "drop") {

@@ -25,6 +25,8 @@ public:
                               const ObjectMap& request) const = 0;
     // After a write to oid was stored: what follows from it (rows made or removed, dependent objects).
     virtual void Committed(ObjectMap& objects, const Oid& oid) const = 0;
+    // Whether oid holds a secret that reads as an empty text (a password).
+    virtual bool Secret(const Oid&) const { return false; }
 };
 
 } // namespace tqxsim
