@@ -44,6 +44,8 @@ public:
     virtual void Restarted(ObjectMap&) const {}
     // A value that depends on the moment it is read: true with *served set from what the map holds.
     virtual bool Serve(const Oid&, const Value& /*stored*/, Value* /*served*/) const { return false; }
+    // Whether oid holds a secret that reads as an empty text (a password).
+    virtual bool Secret(const Oid&) const { return false; }
     // Time-driven work (a transfer going on), called from the device's time loop.
     virtual void Tick(ObjectMap& objects, std::chrono::steady_clock::time_point now) { (void)objects; (void)now; }
     // What happened on the device.

@@ -1308,3 +1308,229 @@ TEST(SimAgent, SpanningTreeFollowsThePortsAndRefusesWhatIEEE8021DRefuses)
     EXPECT_EQ(ValueOf(out, kStp + ".4.0"), "Counter32: 0") << out;
     EXPECT_EQ(ValueOf(out, kStpPort + ".10.3"), "Counter32: 0") << out;
 }
+
+namespace {
+
+const std::string kAdmin = "1.3.6.1.4.1.32473.10.76.10.25";
+
+// The name index of a text: its length, then its bytes as unsigned numbers.
+std::string NameIndex(const std::string& name)
+{
+    std::string s = std::to_string(name.size());
+    for (unsigned char c : name)
+        s += "." + std::to_string(c);
+    return s;
+}
+
+std::string Cell(int table, int column, const std::string& index)
+{
+    return kAdmin + "." + std::to_string(table) + ".1.1." + std::to_string(column) + "." + index;
+}
+
+// snmpset of a row's cells in one request; the output.
+std::string SetRow(std::uint16_t port, const std::string& args) { return Snmp("snmpset", V2("private"), port, args); }
+
+bool Answers(std::uint16_t port, const std::string& auth)
+{
+    return Snmp("snmpget", auth, port, kSysDescr, "1", 0).find("TQX-8800") != std::string::npos;
+}
+
+} // namespace
+
+// What the agent tables hold is what the agent enforces: communities, SNMPv3 users, groups and views
+// made and destroyed through their row status, and the rows a switch refuses.
+TEST(SimAgent, AgentTablesAreWhatTheAgentEnforces)
+{
+    SimAgent sim("TQX-8800", {"--user", "pages:authPriv:SHA:pagespassword:DES:pagesprivacy"});
+    ASSERT_TRUE(sim.ok()) << sim.process().output();
+    const auto port = sim.port();
+    // Factory rows: public and private for v1 and v2c, the command line's user, passwords unreadable.
+    EXPECT_TRUE(Answers(port, V1("public")));
+    EXPECT_TRUE(Answers(port, V2("private")));
+    EXPECT_TRUE(Answers(port, "-v3 -u pages -l authPriv -a SHA -A pagespassword -x DES -X pagesprivacy"));
+    EXPECT_EQ(ValueOf(Snmp("snmpget", V2(), port, Cell(2, 5, NameIndex("pages") + ".3")), Cell(2, 5, NameIndex("pages") + ".3")),
+              "\"\"");
+
+    // A community for the read-only user public: it reads with v1 and v2c, cannot write, and is gone
+    // when its row is destroyed.
+    const std::string guest = NameIndex("guest");
+    EXPECT_NE(SetRow(port, Cell(5, 3, guest) + " i 5").find("INTEGER: 5"), std::string::npos);
+    EXPECT_NE(SetRow(port, Cell(5, 2, guest) + " s public " + Cell(5, 3, guest) + " i 1").find("INTEGER: 1"), std::string::npos);
+    EXPECT_TRUE(Answers(port, V1("guest")));
+    EXPECT_TRUE(Answers(port, V2("guest")));
+    EXPECT_NE(Snmp("snmpset", V2("guest"), port, kSysLocation + " s x").find("noAccess"), std::string::npos);
+    SetRow(port, Cell(5, 3, guest) + " i 6");
+    EXPECT_FALSE(Answers(port, V2("guest")));
+
+    // SNMPv3 users made in the table, with their group at the user's level.
+    struct User {
+        std::string name, auth, authPassword, priv, privPassword, level, args;
+    };
+    const std::vector<User> users = {
+        {"md5des", "2", "md5secret", "2", "dessecret", "3", "-l authPriv -a MD5 -A md5secret -x DES -X dessecret"},
+        {"shaonly", "3", "shasecret", "1", "", "2", "-l authNoPriv -a SHA -A shasecret"},
+        {"plain", "1", "", "1", "", "1", "-l noAuthNoPriv"},
+        // A name beyond ASCII: its UTF-8 bytes are the index.
+        {"b\xc3\xa4r", "2", "baersecret", "1", "", "2", "-l authNoPriv -a MD5 -A baersecret"},
+    };
+    for (const auto& u : users) {
+        SCOPED_TRACE(u.name);
+        const std::string user = NameIndex(u.name) + ".3";
+        const std::string group = NameIndex("g" + u.name) + ".3." + u.level;
+        SetRow(port, Cell(3, 7, group) + " i 5");
+        SetRow(port, Cell(3, 3, group) + " i " + u.level + " " + Cell(3, 4, group) + " s all " + Cell(3, 7, group) + " i 1");
+        SetRow(port, Cell(2, 8, user) + " i 5");
+        std::string cells = Cell(2, 3, user) + " s g" + u.name + " " + Cell(2, 4, user) + " i " + u.auth + " " +
+                            Cell(2, 6, user) + " i " + u.priv;
+        if (!u.authPassword.empty())
+            cells += " " + Cell(2, 5, user) + " s " + u.authPassword;
+        if (!u.privPassword.empty())
+            cells += " " + Cell(2, 7, user) + " s " + u.privPassword;
+        SetRow(port, cells);
+        EXPECT_NE(SetRow(port, Cell(2, 8, user) + " i 1").find("INTEGER: 1"), std::string::npos);
+        EXPECT_TRUE(Answers(port, "-v3 -u '" + u.name + "' " + u.args));
+    }
+    EXPECT_FALSE(Answers(port, "-v3 -u md5des -l authPriv -a MD5 -A wrongsecret -x DES -X dessecret"));
+    // Destroying the user takes the keys away.
+    SetRow(port, Cell(2, 8, NameIndex("shaonly") + ".3") + " i 6");
+    EXPECT_FALSE(Answers(port, "-v3 -u shaonly -l authNoPriv -a SHA -A shasecret"));
+
+    // A view's subtree and mask limit what a community sees: the system group of every interface
+    // column entry 1 (mask 1.1.1.1.1.1.1.1.1.0: the column arc is any).
+    const std::string sys = NameIndex("sys") + ".7.1.3.6.1.2.1.1";
+    const std::string ifs = NameIndex("sys") + ".11.1.3.6.1.2.1.2.2.1.1.1";
+    SetRow(port, Cell(4, 5, sys) + " i 4");
+    SetRow(port, Cell(4, 5, ifs) + " i 5");
+    SetRow(port, Cell(4, 3, ifs) + " x 0101010101010101010001 " + Cell(4, 5, ifs) + " i 1");
+    const std::string viewer = NameIndex("viewer");
+    SetRow(port, Cell(3, 7, viewer + ".2.1") + " i 5");
+    SetRow(port, Cell(3, 4, viewer + ".2.1") + " s sys " + Cell(3, 7, viewer + ".2.1") + " i 1");
+    SetRow(port, Cell(2, 8, viewer + ".2") + " i 5");
+    SetRow(port, Cell(2, 3, viewer + ".2") + " s viewer " + Cell(2, 8, viewer + ".2") + " i 1");
+    SetRow(port, Cell(5, 3, viewer) + " i 5");
+    SetRow(port, Cell(5, 2, viewer) + " s viewer " + Cell(5, 3, viewer) + " i 1");
+    const auto seen = Rows(Snmp("snmpwalk", V2("viewer"), port, "1.3.6.1.2.1"), "1.3.6.1.2.1");
+    for (const auto& [oid, value] : seen)
+        EXPECT_TRUE(oid.rfind("1.", 0) == 0 || std::regex_match(oid, std::regex("2\\.2\\.1\\.[0-9]+\\.1"))) << oid;
+    EXPECT_EQ(seen.count("1.5.0"), 1u);
+    EXPECT_EQ(seen.count("2.2.1.8.1"), 1u);   // ifOperStatus.1: the column arc is any
+    EXPECT_EQ(seen.count("2.2.1.8.2"), 0u);   // port 2 is not in the view
+    EXPECT_FALSE(Answers(port, V1("viewer")));  // the user is a v2c user only
+
+    // Rows a switch refuses.
+    struct Refusal {
+        std::string args, reason;
+    };
+    const std::vector<Refusal> refusals = {
+        {Cell(2, 8, "0.2") + " i 5", "noCreation"},                             // an empty name
+        {Cell(2, 8, NameIndex("x") + ".4") + " i 5", "noCreation"},             // version 4
+        {Cell(3, 7, NameIndex("x") + ".2.3") + " i 5", "noCreation"},           // v2c at authPriv
+        {Cell(4, 5, NameIndex("x") + ".2.1") + " i 5", "noCreation"},           // arc count and arcs differ
+        {Cell(6, 4, "127.0.0.1") + " i 5", "noCreation"},                       // a loopback trap host
+        {Cell(6, 4, "224.0.0.1") + " i 5", "noCreation"},                       // a group address
+        {Cell(5, 3, NameIndex("x")) + " i 1", "inconsistentValue"},             // activating a missing row
+        {Cell(5, 3, NameIndex("x")) + " i 4", "inconsistentValue"},             // createAndGo without a user
+        {Cell(2, 8, NameIndex("v1user") + ".1") + " i 4 " + Cell(2, 3, NameIndex("v1user") + ".1") + " s public " +
+             Cell(2, 4, NameIndex("v1user") + ".1") + " i 2", "inconsistentValue"},   // keys for a v1 user
+        {Cell(2, 8, NameIndex("short") + ".3") + " i 4 " + Cell(2, 3, NameIndex("short") + ".3") + " s g " +
+             Cell(2, 4, NameIndex("short") + ".3") + " i 2 " + Cell(2, 5, NameIndex("short") + ".3") + " s 1234567",
+         "inconsistentValue"},                                                  // a password of 7 characters
+        {Cell(4, 5, NameIndex("m") + ".2.1.3") + " i 4 " + Cell(4, 3, NameIndex("m") + ".2.1.3") + " x 0102", "wrongValue"},
+        {Cell(4, 5, NameIndex("m") + ".2.1.3") + " i 4 " + Cell(4, 3, NameIndex("m") + ".2.1.3") + " x 010101",
+         "inconsistentValue"},                                                  // more mask bytes than arcs
+        {Cell(3, 7, NameIndex("lv") + ".3.2") + " i 4 " + Cell(3, 3, NameIndex("lv") + ".3.2") + " i 3",
+         "inconsistentValue"},                                                  // a level other than the index's
+        {kAdmin + ".7.0 x 01020304", "wrongLength"},                            // an engine ID of 4 octets
+        {kAdmin + ".1.0 i 3", "wrongValue"},
+    };
+    for (const auto& r : refusals) {
+        SCOPED_TRACE(r.args);
+        EXPECT_TRUE(Refused(SetRow(port, r.args), r.reason)) << SetRow(port, r.args);
+    }
+    // The eleventh community is refused.
+    const std::string walk = Snmp("snmpwalk", V2(), port, kAdmin + ".5.1.1.3");
+    int communities = CountLines(walk, "." + kAdmin + ".5.1.1.3.");
+    for (int i = communities; i < 10; ++i)
+        EXPECT_NE(SetRow(port, Cell(5, 3, NameIndex("c" + std::to_string(i))) + " i 5").find("INTEGER: 5"), std::string::npos);
+    EXPECT_TRUE(Refused(SetRow(port, Cell(5, 3, NameIndex("c10")) + " i 5"), "resourceUnavailable"));
+}
+
+// The host table and the trap switches decide where and which notifications go: link changes from the
+// control channel and the cold start after a reboot, received by net-snmp's snmptrapd.
+TEST(SimAgent, TrapHostsReceiveWhatTheSwitchesAllow)
+{
+    const std::string host = tqxtest::LocalHostAddress();
+    if (host.empty())
+        GTEST_SKIP() << "this machine has no address but the loopback one";
+    tqxtest::TrapReceiver trapd(host);
+    ASSERT_TRUE(trapd.ok()) << trapd.process().output();
+    const std::string sock = (std::filesystem::temp_directory_path() / ("tqx-trap-" + std::to_string(::getpid()) + ".sock")).string();
+    SimAgent sim("TQX-8800", {"--control", sock, "--trap-port", std::to_string(trapd.port()), "--reboot-time", "300"});
+    ASSERT_TRUE(sim.ok()) << sim.process().output();
+    const auto port = sim.port();
+    const std::string row = Cell(6, 4, host);
+    EXPECT_NE(SetRow(port, row + " i 5").find("INTEGER: 5"), std::string::npos);
+    SetRow(port, Cell(6, 2, host) + " s public " + Cell(6, 3, host) + " i 2 " + row + " i 1");
+    const std::string linkDown = ".1.3.6.1.6.3.1.1.4.1.0 = OID: .1.3.6.1.6.3.1.1.5.3";
+    const std::string linkUp = ".1.3.6.1.6.3.1.1.4.1.0 = OID: .1.3.6.1.6.3.1.1.5.4";
+    ASSERT_TRUE(SimControl(sock, "link 1 down", nullptr));
+    EXPECT_TRUE(trapd.process().waitForOutput(linkDown, 5s)) << trapd.process().output();
+    EXPECT_NE(trapd.process().output().find(".1.3.6.1.2.1.2.2.1.1.1 = INTEGER: 1"), std::string::npos);
+    // Twisted-pair link traps off: the next link-down is not sent, the link-up after switching on is.
+    EXPECT_NE(SetRow(port, kAdmin + ".8.4.0 i 2").find("INTEGER: 2"), std::string::npos);
+    trapd.process().clearOutput();
+    ASSERT_TRUE(SimControl(sock, "link 2 down", nullptr));
+    SetRow(port, kAdmin + ".8.4.0 i 1");
+    ASSERT_TRUE(SimControl(sock, "link 2 up", nullptr));
+    EXPECT_TRUE(trapd.process().waitForOutput(linkUp, 5s)) << trapd.process().output();
+    EXPECT_EQ(trapd.process().output().find(linkDown), std::string::npos) << trapd.process().output();
+
+    // Global state disabled: the agent answers nothing and sends nothing until the console turns it on.
+    SetRow(port, kAdmin + ".1.0 i 2");
+    EXPECT_FALSE(Answers(port, V2("public")));
+    trapd.process().clearOutput();
+    ASSERT_TRUE(SimControl(sock, "link 1 up", nullptr));
+    ASSERT_TRUE(SimControl(sock, "snmp on", nullptr));
+    EXPECT_TRUE(Answers(port, V2("public")));
+    ASSERT_TRUE(SimControl(sock, "link 1 down", nullptr));
+    EXPECT_TRUE(trapd.process().waitForOutput(linkDown, 5s)) << trapd.process().output();
+    EXPECT_EQ(trapd.process().output().find(linkUp), std::string::npos) << trapd.process().output();
+
+    // A saved host gets the cold start after a reboot; an SNMPv1 host gets SNMPv1 traps.
+    SetRow(port, Cell(6, 3, host) + " i 1");
+    SetRow(port, kSave + " i 1");
+    trapd.process().clearOutput();
+    SetRow(port, kReboot + " i 1");
+    EXPECT_TRUE(trapd.process().waitForOutput("Cold Start Trap (0)", 10s)) << trapd.process().output();
+    // Destroyed, the host gets nothing more; made again (SNMPv2c), it gets the next one.
+    SetRow(port, row + " i 6");
+    trapd.process().clearOutput();
+    ASSERT_TRUE(SimControl(sock, "link 1 up", nullptr));
+    SetRow(port, Cell(6, 4, host) + " i 5");
+    SetRow(port, Cell(6, 2, host) + " s public " + row + " i 1");
+    ASSERT_TRUE(SimControl(sock, "link 1 down", nullptr));
+    EXPECT_TRUE(trapd.process().waitForOutput(linkDown, 5s)) << trapd.process().output();
+    EXPECT_EQ(trapd.process().output().find("Link Up Trap"), std::string::npos) << trapd.process().output();
+}
+
+// The engine ID written is the one the agent runs with after the next reboot (it is kept without a
+// save): SNMPv3 requests naming the new ID fail before and succeed after.
+TEST(SimAgent, EngineIdTakesEffectAfterReboot)
+{
+    SimAgent sim("TQX-8800", {"--user", "pages:authNoPriv:MD5:pagespassword", "--reboot-time", "300"});
+    ASSERT_TRUE(sim.ok()) << sim.process().output();
+    const std::string v3 = "-v3 -u pages -l authNoPriv -a MD5 -A pagespassword";
+    const std::string factory = ValueOf(Snmp("snmpget", V2(), sim.port(), kAdmin + ".7.0"), kAdmin + ".7.0");
+    EXPECT_EQ(factory, "Hex-STRING: 80 00 7E D9 03 02 54 51 01 00 00 ");
+    EXPECT_TRUE(Answers(sim.port(), v3 + " -e 0x80007ed903025451010000"));
+    EXPECT_NE(Snmp("snmpset", V2("private"), sim.port(), kAdmin + ".7.0 x 8000081c044653").find("80 00 08 1C 04 46 53"),
+              std::string::npos);
+    EXPECT_FALSE(Answers(sim.port(), v3 + " -e 0x8000081c044653"));
+    EXPECT_TRUE(Answers(sim.port(), v3));
+    Snmp("snmpset", V2("private"), sim.port(), kReboot + " i 1");
+    bool back = false;
+    for (int i = 0; i < 30 && !back; ++i)
+        back = Answers(sim.port(), v3 + " -e 0x8000081c044653");
+    EXPECT_TRUE(back);
+    EXPECT_FALSE(Answers(sim.port(), v3 + " -e 0x80007ed903025451010000"));
+}
