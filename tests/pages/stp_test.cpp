@@ -356,7 +356,17 @@ TEST(StpPort, PrevAndNextStopAtTheEnds)
     EXPECT_EQ(Text(two, P::IDC_PORT), "1");
     EXPECT_FALSE(Enabled(two, P::IDC_PREV));
     EXPECT_TRUE(Enabled(two, P::IDC_NEXT));
+    // Closing closes the three sessions in their order.
+    tqxtest::TraceRecorder trace;
     two.reject();
+    std::vector<std::string> closing;
+    for (const std::string& line : trace.lines())
+        if (line.rfind("==================", 0) == 0)
+            closing.push_back(line);
+    EXPECT_EQ(closing, (std::vector<std::string>{"==================DestroyWindow===============",
+                                                 "==================m_cCommonSNMP.Close===============",
+                                                 "==================m_cCommonSNMPSet.Close===============",
+                                                 "==================m_cCommonSNMPTable.Close==============="}));
 }
 
 // From the table: the port page writes priority, vendor path cost and STP on the port in one SET;
