@@ -1,12 +1,14 @@
 // Values from the device as the pages read them: UTF-8 name texts (read, written back, read
-// again), MAC addresses from table indexes, port-list bitmaps, and the views' renderings of numbers
-// and states.
+// again), MAC addresses from table indexes, port-list bitmaps, bridge and port ids, and the views'
+// renderings of numbers and states.
 #include "pages/common/Format.h"
 #include "pages/common/PortList.h"
 #include "pages/mib/ForwardingTableDlg.h"
 #include "pages/mib/InterfaceTableDlg.h"
 #include "pages/mib/SystemInfoDlg.h"
 #include "pages/mib/TcpServiceDlg.h"
+#include "pages/stp/StpOids.h"
+#include "pages/stp/StpPortTableDlg.h"
 #include "pages/trunk/TrunkConfigDlg.h"
 #include "pages/trunk/TrunkValidator.h"
 #include "pages/vlan/VlanEntry.h"
@@ -67,6 +69,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (VidFromText(value) < 0)
         std::abort();
     CTrunkConfigDlg::ModeText(value);
+    // Spanning-tree ids and states: two octets "XX XX", eight "XX:..:XX", anything else as received.
+    const QString octets = CStpPortTableDlg::OctetsText(bytes, value);
+    const bool bShaped = bytes.size() == 2 ? octets.size() == 5 : bytes.size() == 8 ? octets.size() == 23 : octets == value;
+    if (!bShaped || BridgeIdText(bytes, value).size() > std::max<qsizetype>(23, value.size()))
+        std::abort();
+    CStpPortTableDlg::StatusText(value);
+    if (CStpPortTableDlg::EnableText(value).size() != 1)
+        std::abort();
 
     // The trunk checks over what a switch could report: every list and per-port value taken from the
     // bytes, the selection too; a check reads only the ports it holds values for.
