@@ -2,6 +2,8 @@
 
 #include "app/ModuleDlg.h"
 #include "pages/device/DeviceConfigDlg.h"
+#include "pages/maint/FirmwareDlg.h"
+#include "pages/maint/SyslogHostDlg.h"
 #include "pages/mib/ForwardingTableDlg.h"
 #include "pages/mib/InterfaceTableDlg.h"
 #include "pages/mib/IpTableDlg.h"
@@ -42,6 +44,8 @@ void RegisterModulePages()
     CModuleDlg::RegisterPage(CModuleDlg::ID_DEVICE_CONFIGURE, Factory<CDeviceConfigDlg>());
     // The port table and the port page open from the bridge page.
     CModuleDlg::RegisterPage(CModuleDlg::ID_8021D, Factory<CStpBridgeDlg>());
+    CModuleDlg::RegisterPage(CModuleDlg::ID_FIRMWARE, Factory<CFirmwareDlg>());
+    CModuleDlg::RegisterPage(CModuleDlg::ID_SYSLOG_HOST, Factory<CSyslogHostDlg>());
     CModuleDlg::RegisterPortPage([](int nPort) -> std::unique_ptr<QDialog> {
         return std::make_unique<CPortConfigDlg>(nullptr, nPort);
     });

@@ -236,7 +236,7 @@ void CSimDevice::Start()
     m_features.push_back(std::make_unique<CTrunkFeature>(portCount));
     m_features.push_back(std::make_unique<CMaintenanceFeature>(*this, m_model ? m_model->name : std::string(),
                                                                m_model ? m_model->description : std::string(),
-                                                               m_nTftpPort));
+                                                               m_nTftpPort, m_nTftpTries));
     m_features.push_back(std::make_unique<CSyslogFeature>());
     auto admin = std::make_unique<CSnmpAdminFeature>(m_accounts, m_model && m_model->poePorts > 0);
     m_snmpAdmin = admin.get();
@@ -907,6 +907,15 @@ std::string CSimDevice::Control(std::string_view line)
         if (!m_objects.count(oids::snmpGlobalState))
             return "error: this device has no agent settings";
         m_objects[oids::snmpGlobalState].number = on ? 1 : 2;
+        return "ok";
+    }
+    if (cmd == "unset") {
+        // unset OID: the object is gone (a switch without it).
+        Oid oid;
+        if (words.size() != 2 || !ParseOid(words[1], &oid))
+            return "error: usage: unset OID";
+        if (!m_objects.erase(oid))
+            return "error: no object " + std::string(words[1]);
         return "ok";
     }
     if (cmd == "drop") {

@@ -75,6 +75,8 @@ public:
     void SetDynamics(bool on, std::uint64_t seed) { m_dynamics = on; m_dynRandom.seed(seed); }
     // The UDP port of the TFTP servers the switch fetches from and sends to (takes effect at Start).
     void SetTftpPort(std::uint16_t port) { m_nTftpPort = port; }
+    // How often the switch sends a TFTP packet before it gives up (takes effect at Start).
+    void SetTftpTries(int tries) { m_nTftpTries = tries; }
 
     // Whether SET may change oid, and so whether it belongs to the configuration.
     bool IsWritable(const Oid& oid) const;
@@ -161,6 +163,7 @@ private:
     const CSnmpAdminFeature* m_snmpAdmin = nullptr; // one of m_features
     int m_nBoots = 0;
     std::vector<SimNotification> m_notifications;
+    int m_nTftpTries = 300;
     std::vector<std::unique_ptr<CSimFeature>> m_features; // the features with tables and rules of their own
 };
 

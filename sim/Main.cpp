@@ -573,6 +573,7 @@ int main(int argc, char** argv)
         device.AddWritable(w);
     device.SetTftpPort(static_cast<std::uint16_t>(opt.tftpPort));
     device.SetAgentAccounts({opt.readCommunity, opt.writeCommunity, opt.users});
+    device.SetTftpTries(opt.tftpTries);
     device.Start();
     device.m_dDropFraction = opt.drop;
     device.m_nDelayMs = opt.delayMs;

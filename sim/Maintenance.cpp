@@ -32,6 +32,8 @@ constexpr auto kConfigWriteTime = std::chrono::milliseconds(500);
 constexpr auto kFirmwareWriteTime = std::chrono::milliseconds(1500);
 constexpr auto kRestartDelay = std::chrono::milliseconds(2000);
 constexpr std::size_t kFirmwarePayload = 64 * 1024;
+// A server silent for this long: the switch reports that it is still trying (4) rather than transferring.
+constexpr auto kSilentServer = std::chrono::seconds(20);
 
 void PutU32(std::string& s, std::uint32_t v)
 {
@@ -342,7 +344,11 @@ void CMaintenanceFeature::Committed(ObjectMap& objects, const Oid& oid)
     TftpOptions options;
     options.serverAddress = HostOrder(*server);
     options.serverPort = m_nTftpPort;
+    options.tries = m_nTftpTries;
     options.stop = &m_bStop;
+    m_heardAt = Clock::now().time_since_epoch().count();
+    m_bSilent = false;
+    options.heardAt = &m_heardAt;
     m_thread = std::thread([this, options, job, outgoing = std::move(outgoing)] {
         std::string data;
         const TftpResult r = job.upgrade ? TftpGet(options, job.file, &data) : TftpPut(options, job.file, outgoing);
@@ -399,8 +405,17 @@ void CMaintenanceFeature::Tick(ObjectMap& objects, Clock::time_point now)
     std::string data;
     {
         std::lock_guard lock(m_mutex);
-        if (!m_bFetched)
+        if (!m_bFetched) {
+            // Written when it changes only, so that a state set through the control channel stays.
+            const auto heard = Clock::time_point(Clock::duration(m_heardAt.load()));
+            const bool silent = now - heard >= kSilentServer;
+            if (silent != m_bSilent) {
+                m_bSilent = silent;
+                objects[m_job->firmware ? oids::fwState : oids::cfgState] =
+                    Value::Integer(silent ? kTransferWriting : kTransferRunning);
+            }
             return;
+        }
         result = m_result;
         data = std::move(m_data);
     }

@@ -3,7 +3,9 @@
 //
 // Objects (M = 1.3.6.1.4.1.32473.10.76.10.3): firmware M.1 server address, M.2 file name, M.3
 // operation (1 upgrade, 2 backup), M.4 state; configuration M.5, M.6, M.7 (1 restore, 2 backup), M.8.
-// States: 0 success (also before the first transfer), 2 failure, 3 transferring, 4 writing.
+// States: 0 success (also before the first transfer), 2 failure, 3 transferring (the server answers,
+// or the transfer began less than 20 s ago), 4 still trying a server that has been silent for 20 s,
+// and writing.
 #pragma once
 
 #include "sim/Feature.h"
@@ -46,8 +48,10 @@ public:
 
     // model: the model name images and files must carry, description the system description the
     // firmware version is added to.
-    CMaintenanceFeature(CSimDevice& device, std::string model, std::string description, std::uint16_t tftpPort)
-        : m_device(device), m_nTftpPort(tftpPort), m_model(std::move(model)), m_baseDescription(std::move(description))
+    CMaintenanceFeature(CSimDevice& device, std::string model, std::string description, std::uint16_t tftpPort,
+                        int tftpTries)
+        : m_device(device), m_nTftpPort(tftpPort), m_nTftpTries(tftpTries), m_model(std::move(model)),
+          m_baseDescription(std::move(description))
     {
     }
     ~CMaintenanceFeature() override;
@@ -72,6 +76,7 @@ private:
 
     CSimDevice& m_device;
     std::uint16_t m_nTftpPort;
+    int m_nTftpTries;
     std::string m_model;
     std::string m_baseDescription;
     std::string m_version = kFactoryVersion;
@@ -79,6 +84,8 @@ private:
     std::optional<Job> m_job;      // the transfer under way
     std::thread m_thread;          // runs its TFTP part
     std::atomic<bool> m_bStop{false};
+    std::atomic<std::int64_t> m_heardAt{0}; // the server's last packet (steady_clock ticks)
+    bool m_bSilent = false;                 // the state says so
     std::mutex m_mutex;            // guards the three below
     bool m_bFetched = false;       // the TFTP part has ended
     TftpResult m_result;

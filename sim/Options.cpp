@@ -75,8 +75,10 @@ const char* UsageText()
            "                         \"ok\" or \"error: ...\":\n"
            "                           link PORT up|down, admin PORT up|down, speed PORT MBPS,\n"
            "                           medium PORT 1|2|3|4 (3 and 4: fibre on a combo port), fan ok|fault,\n"
-           "                           poe PORT on|off, snmp on|off, set OID TAG VALUE, drop FRACTION, delay MS\n"
+           "                           poe PORT on|off, snmp on|off, set OID TAG VALUE, unset OID, drop FRACTION,\n"
+           "                           delay MS\n"
            "  --tftp-port PORT       UDP port of the TFTP servers the switch transfers files with (default 69)\n"
+           "  --tftp-tries N         sends of one TFTP packet, 1 s apart, before a transfer fails (default 300)\n"
            "  --write-firmware FILE  write a firmware image for the model (default TQX-8800) and exit\n"
            "  --version TEXT         the version of that image (1 to 15 printable characters, default 1.0.1)\n"
            "  --dynamics             now and then change a link or a powered device (for demos)\n"
@@ -254,6 +256,15 @@ bool ParseOptions(const std::vector<std::string>& args, Options* out, std::strin
                 return false;
             }
             o.tftpPort = static_cast<int>(n);
+        } else if (a == "--tftp-tries") {
+            long long n = 0;
+            if (!value(&v))
+                return false;
+            if (!ParseNumber(v, 1, 3600, &n)) {
+                *error = "--tftp-tries wants a number from 1 to 3600, got \"" + v + "\"";
+                return false;
+            }
+            o.tftpTries = static_cast<int>(n);
         } else if (a == "--write-firmware") {
             if (!value(&o.writeFirmware))
                 return false;

@@ -34,6 +34,7 @@ struct Options {
     std::string controlPath;
     std::vector<Oid> writable;
     int tftpPort = 69;
+    int tftpTries = 300;
     std::string writeFirmware; // write a firmware image to this file and exit
     std::string firmwareVersion = "1.0.1";
 };

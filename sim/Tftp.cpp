@@ -142,6 +142,8 @@ public:
                 m_bTidKnown = true;
                 m_peer.sin_port = from.sin_port;
             }
+            if (m_options.heardAt)
+                *m_options.heardAt = Clock::now().time_since_epoch().count();
             return true;
         }
     }

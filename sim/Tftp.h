@@ -31,9 +31,11 @@ struct TftpOptions {
     std::uint32_t serverAddress = 0; // IPv4, host byte order
     std::uint16_t serverPort = 69;
     int retransmitMs = 1000;         // wait for an answer before sending the last packet again
-    int tries = 10;                  // sends of one packet before the transfer gives up
+    int tries = 300;                 // sends of one packet before the transfer gives up
     std::size_t maxBytes = 16u << 20; // a longer file is refused
     const std::atomic<bool>* stop = nullptr;
+    // When given: set to steady_clock's time (ticks since its epoch) of each packet the server sends.
+    std::atomic<std::int64_t>* heardAt = nullptr;
 };
 
 struct TftpResult {

@@ -84,6 +84,26 @@ void CPageWalk::SetEndSink(EndSink sink)
 
 bool CPageWalk::Start(const QStringList& oids, int nPduType, const QString& strCountZero)
 {
+    return Begin(nPduType, strCountZero, [&] {
+        for (const QString& oid : oids)
+            if (m_session.AddOid(oid, kSnmpTypeNull, nullptr) != 0)
+                return false;
+        return true;
+    });
+}
+
+bool CPageWalk::StartSet(const std::vector<CSetValue>& values)
+{
+    return Begin(kSnmpPduSet, QStringLiteral("0"), [&] {
+        for (const CSetValue& v : values)
+            if (m_session.AddOidValue(v.strOid, v.nType, v.value) != 0)
+                return false;
+        return true;
+    });
+}
+
+bool CPageWalk::Begin(int nPduType, const QString& strCountZero, const std::function<bool()>& addBindings)
+{
     // A walk still running has a step in flight whose id the session still counts as its own;
     // closing forgets it, so that the new walk cannot take that reply for a row and run a second
     // chain of steps. (A single request left in flight only answers once: no need to wait for it.)
@@ -109,9 +129,7 @@ bool CPageWalk::Start(const QStringList& oids, int nPduType, const QString& strC
     if (m_pRefresh)
         m_pRefresh->setEnabled(false);
 
-    bool bStarted = m_session.Open(nPduType);
-    for (const QString& oid : oids)
-        bStarted = bStarted && m_session.AddOid(oid, kSnmpTypeNull, nullptr) == 0;
+    const bool bStarted = m_session.Open(nPduType) && addBindings();
     if (bStarted && m_session.StartWalk(&CPageWalk::RowCallback, this, m_nFirstTimeout) == 0)
         return true;
     m_session.SignalDone();

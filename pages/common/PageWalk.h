@@ -20,6 +20,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <vector>
 
 class CCommonSNMP;
 class CListCtrl;
@@ -44,6 +45,14 @@ public:
 private:
     CCommonSNMP& m_session;
     const CSnmp& m_reply;
+};
+
+// One object of a SET and the value written to it (engine type code, value as the engine takes it:
+// decimal text, bytes, dotted address).
+struct CSetValue {
+    QString strOid;
+    int nType = 0;
+    QByteArray value;
 };
 
 class CPageWalk {
@@ -82,6 +91,9 @@ public:
     // most for its step in flight, within the session's bound). False when the
     // request could not be started; the walk has then ended (Refresh enabled, end sink called).
     bool Start(const QStringList& oids, int nPduType = 1, const QString& strCountZero = QStringLiteral("0"));
+    // One SET of values, sent without waiting and ended like a single GET: the end sink gets 0 when
+    // the agent took the values (the reply, if rendered, is the values written), else the error.
+    bool StartSet(const std::vector<CSetValue>& values);
 
     bool IsRunning() const { return m_bRunning; }
 
@@ -89,6 +101,9 @@ public:
     static unsigned int RowCallback(CSnmp* pReply, int nRequestId, void* pUser, int nError);
 
 private:
+    // Opens the session for nPduType, lets addBindings fill it and sends the first request.
+    bool Begin(int nPduType, const QString& strCountZero, const std::function<bool()>& addBindings);
+
     struct CRun {
         unsigned nGeneration = 0;
         int nAccept = 0;
