@@ -7,6 +7,8 @@
 
 #include <QLabel>
 
+#include <algorithm>
+
 namespace {
 
 // The walk's columns, one list column each in this order.
@@ -47,7 +49,7 @@ CStpPortTableDlg::CStpPortTableDlg(QWidget* parent) : CPageDlg(IDD, parent)
         if (pItem && pItem->isSelected())
             OnPortConfig();
     });
-    resize(900, 460);
+    resize(980, 460);
 
     m_walk.SetList(m_pList, m_pCount);
     m_walk.SetAcceptCount(kRowValues);
@@ -64,7 +66,13 @@ CStpPortTableDlg::CStpPortTableDlg(QWidget* parent) : CPageDlg(IDD, parent)
         }
         return true;
     });
-    m_walk.SetEndSink([this](int) { EnableButtons(true); });
+    m_walk.SetEndSink([this](int) {
+        // Long path costs (up to nine digits) need more than the heading's width.
+        const int nWidth = m_pList->columnWidth(kColCost);
+        m_pList->resizeColumnToContents(kColCost);
+        m_pList->setColumnWidth(kColCost, std::max(nWidth, m_pList->columnWidth(kColCost)));
+        EnableButtons(true);
+    });
 }
 
 bool CStpPortTableDlg::OnInitDialog()
