@@ -11,6 +11,8 @@
 #include "pages/poe/PoeConfigDlg.h"
 #include "pages/poe/TimeRangeListDlg.h"
 #include "pages/port/PortConfigDlg.h"
+#include "pages/snmp/SnmpScalarPages.h"
+#include "pages/snmp/SnmpTablePages.h"
 #include "pages/trunk/TrunkConfigDlg.h"
 #include "pages/vlan/VlanConfigDlg.h"
 
@@ -39,6 +41,14 @@ void RegisterModulePages()
     CModuleDlg::RegisterPage(CModuleDlg::ID_POE_PORT_CONFIG, Factory<CPoeConfigDlg>());
     CModuleDlg::RegisterPage(CModuleDlg::ID_TIME_BASED_POE, Factory<CTimeRangeListDlg>());
     CModuleDlg::RegisterPage(CModuleDlg::ID_DEVICE_CONFIGURE, Factory<CDeviceConfigDlg>());
+    CModuleDlg::RegisterPage(CModuleDlg::ID_SNMP_GLOBAL, Factory<CSnmpGlobalStateDlg>());
+    CModuleDlg::RegisterPage(CModuleDlg::ID_SNMP_HOST, Factory<CSnmpHostDlg>());
+    CModuleDlg::RegisterPage(CModuleDlg::ID_SNMP_USER, Factory<CSnmpUserDlg>());
+    CModuleDlg::RegisterPage(CModuleDlg::ID_SNMP_GROUP, Factory<CSnmpGroupDlg>());
+    CModuleDlg::RegisterPage(CModuleDlg::ID_SNMP_VIEW, Factory<CSnmpViewDlg>());
+    CModuleDlg::RegisterPage(CModuleDlg::ID_SNMP_COMMUNITY, Factory<CSnmpCommunityDlg>());
+    CModuleDlg::RegisterPage(CModuleDlg::ID_SNMP_ENGINE_ID, Factory<CSnmpEngineIdDlg>());
+    CModuleDlg::RegisterPage(CModuleDlg::ID_SNMP_TRAP, Factory<CSnmpTrapDlg>());
     CModuleDlg::RegisterPortPage([](int nPort) -> std::unique_ptr<QDialog> {
         return std::make_unique<CPortConfigDlg>(nullptr, nPort);
     });
