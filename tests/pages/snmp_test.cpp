@@ -377,6 +377,13 @@ TEST(SnmpPages, RefusalsShowTheirTextAndSendNothing)
         const auto sets = SetsByNow(*sw);
         EXPECT_TRUE(sets.empty()) << sets.front();
     }
+    // A row status other than 1, 5 or 6 is not sent.
+    boxes.clear();
+    sw->ClearLog();
+    EXPECT_FALSE(community.Model().SetRowStatus(QString::fromStdString(kAdmin + ".5.1.1.3"), QStringLiteral(".1.120"),
+                                                QStringLiteral("4"), &community));
+    EXPECT_EQ(boxes.texts, std::vector<std::string>{"error istatus value!"});
+    EXPECT_TRUE(SetsByNow(*sw).empty());
     // Delete without a selection.
     sw->ClearLog();
     for (auto [p, message] : std::initializer_list<std::pair<CSnmpTablePage*, const char*>>{
