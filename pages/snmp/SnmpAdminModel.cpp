@@ -282,9 +282,8 @@ void CSnmpTablePage::OnRefresh()
     EnableButtons(false);
     m_pList->DeleteAllItems();
     m_bBusy = true;
-    if (!m_model.StartWalk(WalkTable()) && m_bBusy) {
-        // Nothing could be sent: the end has come (the walk's end sink enables the buttons).
-    }
+    // When nothing can be sent the walk ends at once, and its end message enables the buttons.
+    m_model.StartWalk(WalkTable());
 }
 
 void CSnmpTablePage::OnApply()
