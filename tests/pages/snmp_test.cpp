@@ -229,6 +229,60 @@ TEST(SnmpPages, AUserAddedAuthenticatesAndItsPasswordsStaySecret)
     EXPECT_EQ(SnmpGetHex(sw->port(), kAdmin + ".2.1.1.5" + colleague), "");
 }
 
+// A group made on the group page (its level written to the row's level column) and an SNMPv3 user
+// without keys in it: the user reads at noAuthNoPriv with the group's read view, and cannot write.
+TEST(SnmpPages, AGroupAndAnUnencryptedUserWorkTogether)
+{
+    App();
+    auto sw = OpenSwitch();
+    ASSERT_NE(sw, nullptr);
+    CMessageRecorder boxes;
+    {
+        CSnmpGroupDlg page;
+        page.show();
+        ASSERT_TRUE(WaitIdle(page));
+        SetText(page, CSnmpGroupDlg::IDC_NAME, QStringLiteral("guests"));
+        Combo(page, CSnmpGroupDlg::IDC_MODEL)->setCurrentIndex(2);
+        EXPECT_TRUE(Combo(page, CSnmpGroupDlg::IDC_LEVEL)->isEnabled());
+        SetText(page, CSnmpGroupDlg::IDC_READ, QStringLiteral("all"));
+        SetText(page, CSnmpGroupDlg::IDC_NOTIFY, QStringLiteral("all"));
+        sw->ClearLog();
+        Click(page, CSnmpGroupDlg::IDC_APPLY);
+        ASSERT_TRUE(WaitIdle(page));
+        EXPECT_TRUE(HasRow(page, CSnmpGroupDlg::IDC_LIST, {"guests", "all", "", "all", "v3", "NoAuthNoPriv"}))
+            << Describe(ListRows(page, CSnmpGroupDlg::IDC_LIST));
+        const auto sets = WaitSets(*sw, 3);
+        ASSERT_EQ(sets.size(), 3u);
+        const std::string index = ".6.103.117.101.115.116.115.3.1";
+        EXPECT_NE(sets[1].find(kAdmin + ".3.1.1.3" + index + "," + kAdmin + ".3.1.1.4" + index + "," + kAdmin + ".3.1.1.6" + index),
+                  std::string::npos) << sets[1];
+        page.reject();
+    }
+    {
+        CSnmpUserDlg page;
+        page.show();
+        ASSERT_TRUE(WaitIdle(page));
+        SetText(page, CSnmpUserDlg::IDC_USER, QStringLiteral("visitor"));
+        SetText(page, CSnmpUserDlg::IDC_GROUP, QStringLiteral("guests"));
+        Combo(page, CSnmpUserDlg::IDC_VERSION)->setCurrentIndex(2);
+        Click(page, CSnmpUserDlg::IDC_APPLY);
+        ASSERT_TRUE(WaitIdle(page));
+        EXPECT_TRUE(HasRow(page, CSnmpUserDlg::IDC_LIST, {"visitor", "guests", "V3", "None", "None"}))
+            << Describe(ListRows(page, CSnmpUserDlg::IDC_LIST));
+        page.reject();
+    }
+    EXPECT_TRUE(boxes.texts.empty());
+    const QStringList visitor = {QStringLiteral("-v3"), QStringLiteral("-u"), QStringLiteral("visitor"), QStringLiteral("-l"),
+                                 QStringLiteral("noAuthNoPriv")};
+    EXPECT_TRUE(Reads(sw->port(), visitor));
+    QStringList set = visitor;
+    set << QStringLiteral("-On") << QStringLiteral("127.0.0.1:%1").arg(sw->port()) << QStringLiteral("1.3.6.1.2.1.1.6.0")
+        << QStringLiteral("s") << QStringLiteral("x");
+    EXPECT_EQ(tqxtest::ToolOutput(QStringLiteral("snmpset"), set).find("STRING"), std::string::npos);  // refused
+    EXPECT_EQ(SnmpGetHex(sw->port(), "1.3.6.1.2.1.1.6.0"), "52 61 63 6B 20 31");  // still "Rack 1"
+
+}
+
 // A trap host added on the host page receives a link-down trap in snmptrapd when a link goes down,
 // and none while the trap page has the twisted-pair link traps off.
 TEST(SnmpPages, ATrapHostAddedReceivesLinkDownUnlessSwitchedOff)
