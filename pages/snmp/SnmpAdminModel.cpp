@@ -7,6 +7,7 @@
 
 #include <QBoxLayout>
 #include <QHBoxLayout>
+#include <QLineEdit>
 #include <QVBoxLayout>
 
 namespace {
@@ -257,6 +258,9 @@ bool CSnmpTablePage::OnInitDialog()
     for (const auto& [heading, nWidth] : Columns())
         m_pList->InsertColumn(nCol++, heading, nWidth);
     InitInputs();
+    // The first input has the focus, as a dialog's first edit control does.
+    if (auto* pFirst = findChild<QLineEdit*>())
+        pFirst->setFocus();
     FindControl<QWidget>(this, m_ids.nApply)->setEnabled(true);
     m_model.SetPage([this](int nKind, const QStringList& record) {
         if (nKind == CSnmpAdminModel::kEndOfWalk) {
