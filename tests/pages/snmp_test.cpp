@@ -28,13 +28,15 @@ namespace {
 const std::string kAdmin = "1.3.6.1.4.1.32473.10.76.10.25";
 const char* const kUser = "pages:authPriv:SHA:pagespassword:DES:pagesprivacy";
 
-std::unique_ptr<Switch> OpenSwitch(const std::string& model = "TQX-8800", std::vector<std::string> extra = {})
+// The module talks SNMPv1, or with bV3 SNMPv3 as the switch's user "pages".
+std::unique_ptr<Switch> OpenSwitch(const std::string& model = "TQX-8800", std::vector<std::string> extra = {},
+                                   bool bV3 = false)
 {
     extra.insert(extra.end(), {"--user", kUser});
     auto sw = std::make_unique<Switch>(model, extra);
     if (!sw->ok())
         return nullptr;
-    tqxtest::UseAgent(sw->port(), false, "2000");
+    tqxtest::UseAgent(sw->port(), bV3, "2000");
     g_strDeviceName = QString::fromStdString(model);
     return sw;
 }
@@ -107,11 +109,15 @@ bool AnyContains(const std::vector<std::string>& lines, const std::string& text)
 } // namespace
 
 // A community added on the page reads with snmpget; deleted on the page, it reads no more. The user
-// combo offers the SNMPv1/v2c users only.
-TEST(SnmpPages, ACommunityAddedReadsAndDeletedStops)
+// combo offers the SNMPv1/v2c users only. The module speaks SNMPv1 or SNMPv3.
+class SnmpCommunityPage : public ::testing::TestWithParam<bool> {};
+INSTANTIATE_TEST_SUITE_P(Versions, SnmpCommunityPage, ::testing::Values(false, true),
+                         [](const auto& info) { return info.param ? "SNMPv3" : "SNMPv1"; });
+
+TEST_P(SnmpCommunityPage, ACommunityAddedReadsAndDeletedStops)
 {
     App();
-    auto sw = OpenSwitch();
+    auto sw = OpenSwitch("TQX-8800", {}, GetParam());
     ASSERT_NE(sw, nullptr);
     CMessageRecorder boxes;
     CSnmpCommunityDlg page;
