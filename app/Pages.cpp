@@ -14,6 +14,8 @@
 #include "pages/poe/TimeRangeListDlg.h"
 #include "pages/port/PortConfigDlg.h"
 #include "pages/stp/StpBridgeDlg.h"
+#include "pages/snmp/SnmpScalarPages.h"
+#include "pages/snmp/SnmpTablePages.h"
 #include "pages/trunk/TrunkConfigDlg.h"
 #include "pages/vlan/VlanConfigDlg.h"
 
@@ -46,6 +48,14 @@ void RegisterModulePages()
     CModuleDlg::RegisterPage(CModuleDlg::ID_8021D, Factory<CStpBridgeDlg>());
     CModuleDlg::RegisterPage(CModuleDlg::ID_FIRMWARE, Factory<CFirmwareDlg>());
     CModuleDlg::RegisterPage(CModuleDlg::ID_SYSLOG_HOST, Factory<CSyslogHostDlg>());
+    CModuleDlg::RegisterPage(CModuleDlg::ID_SNMP_GLOBAL, Factory<CSnmpGlobalStateDlg>());
+    CModuleDlg::RegisterPage(CModuleDlg::ID_SNMP_HOST, Factory<CSnmpHostDlg>());
+    CModuleDlg::RegisterPage(CModuleDlg::ID_SNMP_USER, Factory<CSnmpUserDlg>());
+    CModuleDlg::RegisterPage(CModuleDlg::ID_SNMP_GROUP, Factory<CSnmpGroupDlg>());
+    CModuleDlg::RegisterPage(CModuleDlg::ID_SNMP_VIEW, Factory<CSnmpViewDlg>());
+    CModuleDlg::RegisterPage(CModuleDlg::ID_SNMP_COMMUNITY, Factory<CSnmpCommunityDlg>());
+    CModuleDlg::RegisterPage(CModuleDlg::ID_SNMP_ENGINE_ID, Factory<CSnmpEngineIdDlg>());
+    CModuleDlg::RegisterPage(CModuleDlg::ID_SNMP_TRAP, Factory<CSnmpTrapDlg>());
     CModuleDlg::RegisterPortPage([](int nPort) -> std::unique_ptr<QDialog> {
         return std::make_unique<CPortConfigDlg>(nullptr, nPort);
     });

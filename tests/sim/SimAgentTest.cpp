@@ -1534,3 +1534,36 @@ TEST(SimAgent, EngineIdTakesEffectAfterReboot)
     EXPECT_TRUE(back);
     EXPECT_FALSE(Answers(sim.port(), v3 + " -e 0x80007ed903025451010000"));
 }
+
+// An SNMPv3 trap host gets notifications as its user (snmptrapd knows the user under the switch's
+// engine ID); a request with an unknown community is an authentication failure, announced while
+// that trap switch is on.
+TEST(SimAgent, SnmpV3TrapHostAndAuthenticationFailures)
+{
+    const std::string host = tqxtest::LocalHostAddress();
+    if (host.empty())
+        GTEST_SKIP() << "this machine has no address but the loopback one";
+    tqxtest::TrapReceiver trapd(host, {"createUser -e 0x80007ed903025451010000 md5u MD5 md5password"});
+    ASSERT_TRUE(trapd.ok()) << trapd.process().output();
+    const std::string sock = (std::filesystem::temp_directory_path() / ("tqx-trap3-" + std::to_string(::getpid()) + ".sock")).string();
+    SimAgent sim("TQX-8800", {"--control", sock, "--trap-port", std::to_string(trapd.port()), "--user",
+                              "md5u:authNoPriv:MD5:md5password"});
+    ASSERT_TRUE(sim.ok()) << sim.process().output();
+    const auto port = sim.port();
+    const std::string row = Cell(6, 4, host);
+    SetRow(port, row + " i 5");
+    EXPECT_NE(SetRow(port, Cell(6, 2, host) + " s md5u " + Cell(6, 3, host) + " i 4 " + row + " i 1").find("INTEGER: 1"),
+              std::string::npos);
+    ASSERT_TRUE(SimControl(sock, "link 1 down", nullptr));
+    EXPECT_TRUE(trapd.process().waitForOutput(".1.3.6.1.6.3.1.1.4.1.0 = OID: .1.3.6.1.6.3.1.1.5.3", 5s))
+        << trapd.process().output();
+    const std::string authFailure = ".1.3.6.1.6.3.1.1.4.1.0 = OID: .1.3.6.1.6.3.1.1.5.5";
+    EXPECT_FALSE(Answers(port, V2("nosuchcommunity")));
+    EXPECT_TRUE(trapd.process().waitForOutput(authFailure, 5s)) << trapd.process().output();
+    SetRow(port, kAdmin + ".8.1.0 i 2");
+    trapd.process().clearOutput();
+    EXPECT_FALSE(Answers(port, V2("nosuchcommunity")));
+    ASSERT_TRUE(SimControl(sock, "link 1 up", nullptr));
+    EXPECT_TRUE(trapd.process().waitForOutput(".1.3.6.1.6.3.1.1.5.4", 5s)) << trapd.process().output();
+    EXPECT_EQ(trapd.process().output().find(authFailure), std::string::npos) << trapd.process().output();
+}

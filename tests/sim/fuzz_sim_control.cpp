@@ -6,6 +6,7 @@
 #include "sim/Options.h"
 #include "sim/PortBitmap.h"
 #include "sim/Stp.h"
+#include "sim/SnmpAdmin.h"
 #include "sim/Trunk.h"
 #include "sim/Vlan.h"
 
@@ -118,6 +119,32 @@ void CheckStp(const tqxsim::ObjectMap& objects, int nPorts)
     }
 }
 
+// What the agent tables keep true: every active row is one the agent can enforce.
+void CheckAgentTables(const tqxsim::CSnmpAdminFeature& admin, const tqxsim::ObjectMap& objects)
+{
+    using namespace tqxsim;
+    for (const Oid& index : admin.Users().Indexes(objects)) {
+        if (!admin.Users().Active(objects, index))
+            continue;
+        const Row row = admin.Users().Read(objects, index);
+        if (row.at(userGroup).bytes.empty() || (row.at(userVersion).number != 3 && row.at(userAuthProtocol).number != 1))
+            std::abort();
+        if (row.at(userAuthProtocol).number != 1 && row.at(userAuthPassword).bytes.size() < 8)
+            std::abort();
+    }
+    for (const Oid& index : admin.Views().Indexes(objects)) {
+        size_t pos = 0;
+        std::string name;
+        if (!ReadNameIndex(index, &pos, &name) || index.size() != pos + 1 + index[pos])
+            std::abort();
+        if (admin.Views().Active(objects, index) && admin.Views().Read(objects, index).at(viewMask).bytes.size() > index[pos])
+            std::abort();
+    }
+    if (admin.Communities().Indexes(objects).size() > CSnmpAdminFeature::kMaxCommunities ||
+        admin.Hosts().Indexes(objects).size() > CSnmpAdminFeature::kMaxHosts)
+        std::abort();
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size)
@@ -184,6 +211,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size)
             }
             CheckVlansAndTrunks(device.Objects());
             CheckStp(device.Objects(), device.PortCount());
+            CheckAgentTables(device.SnmpAdmin(), device.Objects());
         }
         Oid next;
         Value v;
