@@ -13,6 +13,9 @@
 #include "pages/poe/PoeConfigDlg.h"
 #include "pages/poe/TimeRangeListDlg.h"
 #include "pages/port/PortConfigDlg.h"
+#include "pages/stp/StpBridgeDlg.h"
+#include "pages/snmp/SnmpScalarPages.h"
+#include "pages/snmp/SnmpTablePages.h"
 #include "pages/trunk/TrunkConfigDlg.h"
 #include "pages/vlan/VlanConfigDlg.h"
 
@@ -41,8 +44,18 @@ void RegisterModulePages()
     CModuleDlg::RegisterPage(CModuleDlg::ID_POE_PORT_CONFIG, Factory<CPoeConfigDlg>());
     CModuleDlg::RegisterPage(CModuleDlg::ID_TIME_BASED_POE, Factory<CTimeRangeListDlg>());
     CModuleDlg::RegisterPage(CModuleDlg::ID_DEVICE_CONFIGURE, Factory<CDeviceConfigDlg>());
+    // The port table and the port page open from the bridge page.
+    CModuleDlg::RegisterPage(CModuleDlg::ID_8021D, Factory<CStpBridgeDlg>());
     CModuleDlg::RegisterPage(CModuleDlg::ID_FIRMWARE, Factory<CFirmwareDlg>());
     CModuleDlg::RegisterPage(CModuleDlg::ID_SYSLOG_HOST, Factory<CSyslogHostDlg>());
+    CModuleDlg::RegisterPage(CModuleDlg::ID_SNMP_GLOBAL, Factory<CSnmpGlobalStateDlg>());
+    CModuleDlg::RegisterPage(CModuleDlg::ID_SNMP_HOST, Factory<CSnmpHostDlg>());
+    CModuleDlg::RegisterPage(CModuleDlg::ID_SNMP_USER, Factory<CSnmpUserDlg>());
+    CModuleDlg::RegisterPage(CModuleDlg::ID_SNMP_GROUP, Factory<CSnmpGroupDlg>());
+    CModuleDlg::RegisterPage(CModuleDlg::ID_SNMP_VIEW, Factory<CSnmpViewDlg>());
+    CModuleDlg::RegisterPage(CModuleDlg::ID_SNMP_COMMUNITY, Factory<CSnmpCommunityDlg>());
+    CModuleDlg::RegisterPage(CModuleDlg::ID_SNMP_ENGINE_ID, Factory<CSnmpEngineIdDlg>());
+    CModuleDlg::RegisterPage(CModuleDlg::ID_SNMP_TRAP, Factory<CSnmpTrapDlg>());
     CModuleDlg::RegisterPortPage([](int nPort) -> std::unique_ptr<QDialog> {
         return std::make_unique<CPortConfigDlg>(nullptr, nPort);
     });

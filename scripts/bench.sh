@@ -13,7 +13,7 @@ for name in "${names[@]}"; do
     walk)  echo "== CCommonSNMP walk against snmpwalk"; "$rel/bench/snmp/bench_snmp_walk" ;;
     codec) echo "== KxSnmp codec against net-snmp"; "$rel/bench/kxsnmp/kxsnmp_codec_bench" ;;
     poll)  echo "== polling main window against an idle dialog"; "$rel/bench/mainwin/bench_mainwin_poll" 60 ;;
-    pages) echo "== VLAN, trunk member and port pages against net-snmp's tools"; "$rel/bench/pages/bench_pages" ;;
+    pages) echo "== VLAN, trunk member, port and spanning-tree pages against net-snmp's tools"; "$rel/bench/pages/bench_pages" ;;
     *) echo "unknown benchmark: $name (walk, codec, poll, pages)" >&2; exit 2 ;;
   esac
 done

@@ -3,7 +3,7 @@
 set -euo pipefail
 packages=(build-essential cmake ninja-build pkg-config
           qt6-base-dev qt6-qpa-plugins libgl-dev
-          libsnmp-dev snmpd snmp libpugixml-dev tftpd-hpa
+          libsnmp-dev snmpd snmptrapd snmp libpugixml-dev tftpd-hpa
           libgtest-dev libgmock-dev libbenchmark-dev
           clang libclang-rt-14-dev python3 ccache dpkg-dev)
 missing=()

@@ -2,6 +2,7 @@
 
 #include "sim/Maintenance.h"
 #include "sim/PortBitmap.h"
+#include "sim/Stp.h"
 #include "sim/Syslog.h"
 #include "sim/Trunk.h"
 #include "sim/Vlan.h"
@@ -237,12 +238,22 @@ void CSimDevice::Start()
                                                                m_model ? m_model->description : std::string(),
                                                                m_nTftpPort, m_nTftpTries));
     m_features.push_back(std::make_unique<CSyslogFeature>());
+    auto admin = std::make_unique<CSnmpAdminFeature>(m_accounts, m_model && m_model->poePorts > 0);
+    m_snmpAdmin = admin.get();
+    m_features.push_back(std::move(admin));
     if (m_model) {
+        // Spanning tree is worked out for a model's switch; a recording serves its objects as recorded.
+        m_features.push_back(std::make_unique<CStpFeature>(portCount, [this] { return UptimeTicks(Clock::now()); }));
+        for (const Oid& o : CStpFeature::WritableObjects())
+            if (std::find(m_writable.begin(), m_writable.end(), o) == m_writable.end())
+                m_writable.push_back(o);
         for (const auto& f : m_features)
             f->AddDefaults(m_objects, *m_model);
         for (auto& [index, p] : m_ports)
             RecomputePort(p);
         RecomputePoe();
+        for (const auto& f : m_features)
+            f->Restarted(m_objects);
     }
     TakeSavedConfig();
 }
@@ -260,6 +271,12 @@ std::optional<Value> CSimDevice::Get(const Oid& oid) const
         return std::nullopt;
     if (oid == oids::sysUpTime)
         return Value::Unsigned(Tag::TimeTicks, UptimeTicks(Clock::now()));
+    Value served;
+    for (const auto& f : m_features)
+        if (f->Serve(oid, it->second, &served))
+            return served;
+    if (const CSimFeature* f = FeatureOf(oid); f && f->Secret(oid))
+        return Value::Text("");
     return it->second;
 }
 
@@ -453,6 +470,11 @@ void CSimDevice::Committed(const Oid& oid)
         Emit(e);
         return;
     }
+    if (oid == oids::snmpEngineId) {
+        // The engine ID goes to non-volatile memory at once; the agent takes it at the next reboot.
+        m_saved[oid] = m_objects[oid];
+        return;
+    }
     for (const auto& f : m_features) {
         if (f->Handles(oid)) {
             f->Committed(m_objects, oid);
@@ -522,6 +544,10 @@ void CSimDevice::RecomputePort(Port& p)
         e.kind = up ? DeviceEvent::Kind::LinkUp : DeviceEvent::Kind::LinkDown;
         e.port = p.index;
         Emit(e);
+        const bool fiber = GetInt(Append(oids::portEntry, {portMedia, idx})).value_or(1) >= 3;
+        if (m_notifications.size() >= 256)  // nobody takes them: keep the newest
+            m_notifications.erase(m_notifications.begin());
+        m_notifications.push_back({up ? SimNotification::LinkUp : SimNotification::LinkDown, p.index, fiber, Clock::now()});
     }
     const int mbps = up ? p.linkMbps : p.maxMbps;
     PutInt(Append(oids::ifEntry, {ifSpeed}), p.index, std::min<std::int64_t>(std::int64_t(mbps) * 1000000, 4294967295LL));
@@ -537,6 +563,8 @@ void CSimDevice::RecomputePort(Port& p)
         PutInt(Append(oids::portEntry, {portOperFlow}), p.index, up && flow ? 1 : 2);
     }
     FollowLinkInFdb(p, up);
+    for (const auto& f : m_features)
+        f->PortChanged(m_objects, p.index);
 }
 
 void CSimDevice::FollowLinkInFdb(const Port& p, bool up)
@@ -683,6 +711,28 @@ void CSimDevice::ReplaceConfig(const ObjectMap& config)
         RecomputePort(p);
     }
     RecomputePoe();
+    for (const auto& f : m_features)
+        f->Restarted(m_objects);
+}
+
+bool CSimDevice::SnmpSilent() const
+{
+    auto it = m_objects.find(oids::snmpGlobalState);
+    return it != m_objects.end() && it->second.number == 2;
+}
+
+std::vector<SimNotification> CSimDevice::TakeNotifications(Clock::time_point now)
+{
+    std::vector<SimNotification> due;
+    for (auto it = m_notifications.begin(); it != m_notifications.end();) {
+        if (it->due <= now) {
+            due.push_back(*it);
+            it = m_notifications.erase(it);
+        } else {
+            ++it;
+        }
+    }
+    return due;
 }
 
 void CSimDevice::Emit(const DeviceEvent& event)
@@ -703,6 +753,10 @@ void CSimDevice::DoReboot(Clock::time_point now)
     DeviceEvent e;
     e.kind = DeviceEvent::Kind::Rebooted;
     Emit(e);
+    // What changed while going down is not announced; the switch is back when its silence ends.
+    m_notifications.clear();
+    m_notifications.push_back({SimNotification::ColdStart, 0, false, m_bootDone});
+    ++m_nBoots;
 }
 
 void CSimDevice::Tick(Clock::time_point now)
@@ -843,6 +897,16 @@ std::string CSimDevice::Control(std::string_view line)
         if (!ParseValue(words[2], rest, &v, &error))
             return "error: " + error;
         m_objects[oid] = v;
+        return "ok";
+    }
+    if (cmd == "snmp") {
+        // The console's switch for the agent: the only way back once SNMP has turned it off.
+        bool on = false;
+        if (words.size() != 2 || !upDown(words[1], "on", "off", &on))
+            return "error: usage: snmp on|off";
+        if (!m_objects.count(oids::snmpGlobalState))
+            return "error: this device has no agent settings";
+        m_objects[oids::snmpGlobalState].number = on ? 1 : 2;
         return "ok";
     }
     if (cmd == "unset") {

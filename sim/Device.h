@@ -5,6 +5,7 @@
 #include "sim/Feature.h"
 #include "sim/Models.h"
 #include "sim/RowTable.h"
+#include "sim/SnmpAdmin.h"
 #include "sim/Snmprec.h"
 
 #include <chrono>
@@ -26,6 +27,14 @@ extern const Oid sysUpTime, sysContact, sysName, sysLocation, ifNumber, ifEntry,
 extern const Oid reboot, saveConfig, fanStatus, portEntry, poeEntry, poeRemaining, poeDisplayMode, timeRangeEntry;
 } // namespace oids
 
+// Something the switch tells its trap hosts about.
+struct SimNotification {
+    enum Kind { LinkUp, LinkDown, ColdStart } kind = ColdStart;
+    int port = 0;         // link changes: the port (its ifIndex)
+    bool fiber = false;   // link changes: the port runs on a fibre connector
+    std::chrono::steady_clock::time_point due{};
+};
+
 class CSimDevice {
 public:
     using Clock = std::chrono::steady_clock;
@@ -35,6 +44,8 @@ public:
 
     // Adds objects (later ones replace earlier ones). Call Start when everything is loaded.
     void Merge(const ObjectMap& objects);
+    // The communities and users the agent settings start with (call before Start).
+    void SetAgentAccounts(AgentAccounts accounts) { m_accounts = std::move(accounts); }
     // Adds a subtree that SET may change.
     void AddWritable(const Oid& prefix) { m_writable.push_back(prefix); }
     // Finds the ports, fixes the derived objects and takes the first saved configuration.
@@ -83,6 +94,15 @@ public:
     // Fault injection, changed by options and the control channel.
     double m_dDropFraction = 0;
     int m_nDelayMs = 0;
+
+    // The agent settings' rules (the tables the agent enforces).
+    const CSnmpAdminFeature& SnmpAdmin() const { return *m_snmpAdmin; }
+    // Whether the agent's global state is disabled: it then answers and sends nothing.
+    bool SnmpSilent() const;
+    // Reboots so far (0 until the first); the agent takes its saved engine ID at each.
+    int BootCount() const { return m_nBoots; }
+    // The notifications due by now, oldest first; they are forgotten once taken.
+    std::vector<SimNotification> TakeNotifications(Clock::time_point now);
 
     const ObjectMap& Objects() const { return m_objects; }
     int PortCount() const { return static_cast<int>(m_ports.size()); }
@@ -139,6 +159,10 @@ private:
     std::map<int, ObjectMap> m_flushedFdb; // by port: forwarding rows taken out while it has no link
     CRowTable m_timeRanges;
     std::uint16_t m_nTftpPort = 69;
+    AgentAccounts m_accounts;
+    const CSnmpAdminFeature* m_snmpAdmin = nullptr; // one of m_features
+    int m_nBoots = 0;
+    std::vector<SimNotification> m_notifications;
     int m_nTftpTries = 300;
     std::vector<std::unique_ptr<CSimFeature>> m_features; // the features with tables and rules of their own
 };

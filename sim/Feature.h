@@ -36,6 +36,16 @@ public:
                               const ObjectMap& request) const = 0;
     // After a write to oid was stored: what follows from it (rows made or removed, dependent objects).
     virtual void Committed(ObjectMap& objects, const Oid& oid) = 0;
+
+    // Features whose objects follow the ports or the clock:
+    // a port's interface objects were worked out again (link, admin state, speed).
+    virtual void PortChanged(ObjectMap&, int /*port*/) const {}
+    // The device started or rebooted: counters begin again and derived objects are worked out anew.
+    virtual void Restarted(ObjectMap&) const {}
+    // A value that depends on the moment it is read: true with *served set from what the map holds.
+    virtual bool Serve(const Oid&, const Value& /*stored*/, Value* /*served*/) const { return false; }
+    // Whether oid holds a secret that reads as an empty text (a password).
+    virtual bool Secret(const Oid&) const { return false; }
     // Time-driven work (a transfer going on), called from the device's time loop.
     virtual void Tick(ObjectMap& objects, std::chrono::steady_clock::time_point now) { (void)objects; (void)now; }
     // What happened on the device.

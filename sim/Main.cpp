@@ -1,4 +1,5 @@
 // tqx-sim: a simulated switch served by net-snmp's agent library.
+#include "sim/AgentAccess.h"
 #include "sim/Device.h"
 #include "sim/Maintenance.h"
 #include "sim/Models.h"
@@ -314,7 +315,7 @@ int PacketCallback(int op, netsnmp_session* session, int reqid, netsnmp_pdu* pdu
     const auto now = CSimDevice::Clock::now();
     // One draw per request keeps the drop pattern the same for a given seed.
     const double draw = std::uniform_real_distribution<double>(0.0, 1.0)(g_dropRandom);
-    if (g_device->Rebooting(now) || draw < g_device->m_dDropFraction)
+    if (g_device->Rebooting(now) || g_device->SnmpSilent() || draw < g_device->m_dDropFraction)
         return 1; // handled: no answer
     if (g_device->m_nDelayMs > 0) {
         // A flood of delayed requests is bounded: beyond the limit they are dropped like a full queue would.
@@ -386,13 +387,6 @@ std::string ProfilePath(const std::string& model)
             return p.string();
     }
     return {};
-}
-
-void Remember(const std::string& line)
-{
-    std::vector<char> buf(line.begin(), line.end());
-    buf.push_back('\0');
-    netsnmp_config_remember(buf.data());
 }
 
 // The control channel: a Unix stream socket, one command a line, one answer line each.
@@ -578,6 +572,7 @@ int main(int argc, char** argv)
     for (const auto& w : opt.writable)
         device.AddWritable(w);
     device.SetTftpPort(static_cast<std::uint16_t>(opt.tftpPort));
+    device.SetAgentAccounts({opt.readCommunity, opt.writeCommunity, opt.users});
     device.SetTftpTries(opt.tftpTries);
     device.Start();
     device.m_dDropFraction = opt.drop;
@@ -623,18 +618,12 @@ int main(int argc, char** argv)
         }
     }
 
-    Remember("rocommunity " + opt.readCommunity);
-    Remember("rwcommunity " + opt.writeCommunity);
-    for (const auto& u : opt.users) {
-        std::string line = "createUser " + u.name;
-        if (!u.authProtocol.empty())
-            line += " " + u.authProtocol + " " + u.authPassword;
-        if (!u.privProtocol.empty())
-            line += " " + u.privProtocol + " " + u.privPassword;
-        Remember(line);
-        static const char* levels[] = {"", "noauth", "auth", "priv"};
-        Remember(std::string(u.readOnly ? "rouser " : "rwuser ") + u.name + " " + levels[u.level]);
-    }
+    // Access control comes from the device's agent settings once the agent runs (CAgentAccess); the
+    // placeholder keeps the library from warning at start that there is none.
+    char group[] = "group tqx-sim-start v1 tqx-sim-start";
+    char access[] = "access tqx-sim-start \"\" any noauth exact none none none";
+    netsnmp_config_remember(group);
+    netsnmp_config_remember(access);
     init_snmp("tqx-sim");
 
     if (init_master_agent() != 0 || !main_session) {
@@ -643,6 +632,9 @@ int main(int argc, char** argv)
         shutdown_agent();
         return 1;
     }
+    // Communities, users, access control and trap hosts come from the device's agent settings.
+    CAgentAccess agentAccess(opt.trapPort);
+    agentAccess.Follow(device, CSimDevice::Clock::now());
     g_agentCallback = main_session->callback;
     main_session->callback = PacketCallback;
 
@@ -688,6 +680,7 @@ int main(int argc, char** argv)
         const auto after = CSimDevice::Clock::now();
         RunDelayed(after);
         device.Tick(after);
+        agentAccess.Follow(device, after);
     }
 
     for (auto& d : g_delayed)

@@ -70,11 +70,13 @@ const char* UsageText()
            "  --seed N               seed of the drop decisions and of --dynamics (default 1)\n"
            "  --delay MS             answer every request MS milliseconds late\n"
            "  --reboot-time MS       how long a reboot keeps the device silent (default 1000)\n"
+           "  --trap-port PORT       UDP port of the trap hosts' receivers (default 162)\n"
            "  --control PATH         Unix socket for control commands, one a line, each answered\n"
            "                         \"ok\" or \"error: ...\":\n"
            "                           link PORT up|down, admin PORT up|down, speed PORT MBPS,\n"
            "                           medium PORT 1|2|3|4 (3 and 4: fibre on a combo port), fan ok|fault,\n"
-           "                           poe PORT on|off, set OID TAG VALUE, unset OID, drop FRACTION, delay MS\n"
+           "                           poe PORT on|off, snmp on|off, set OID TAG VALUE, unset OID, drop FRACTION,\n"
+           "                           delay MS\n"
            "  --tftp-port PORT       UDP port of the TFTP servers the switch transfers files with (default 69)\n"
            "  --tftp-tries N         sends of one TFTP packet, 1 s apart, before a transfer fails (default 300)\n"
            "  --write-firmware FILE  write a firmware image for the model (default TQX-8800) and exit\n"
@@ -229,6 +231,15 @@ bool ParseOptions(const std::vector<std::string>& args, Options* out, std::strin
                 return false;
             }
             (a == "--delay" ? o.delayMs : o.rebootMs) = static_cast<int>(n);
+        } else if (a == "--trap-port") {
+            long long n = 0;
+            if (!value(&v))
+                return false;
+            if (!ParseNumber(v, 1, 65535, &n)) {
+                *error = "--trap-port wants a UDP port from 1 to 65535, got \"" + v + "\"";
+                return false;
+            }
+            o.trapPort = static_cast<int>(n);
         } else if (a == "--control") {
             if (!value(&o.controlPath))
                 return false;

@@ -26,6 +26,7 @@ struct Options {
     unsigned long long seed = 1;
     int delayMs = 0;
     int rebootMs = 1000;
+    int trapPort = 162;
     bool logRequests = false;
     bool dynamics = false;
     bool verbose = false;

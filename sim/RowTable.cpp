@@ -57,6 +57,8 @@ Row CRowTable::Initial(const Oid& index) const
         v.tag = c.tag;
         if (c.holdsIndex && !index.empty())
             v.number = index.back();
+        if (c.fromIndex)
+            v = c.fromIndex(index);
         row[c.id] = v;
     }
     return row;

@@ -27,6 +27,8 @@ struct RowColumn {
     bool holdsIndex = false;                  // the cell of a new row is the row's last index arc
     // Further rules for one value (e.g. the ports of a port list); None when it may be stored.
     std::function<SetError(const Value&)> check;
+    // The cell of a new row worked out from the row's index (a name or address the index spells).
+    std::function<Value(const Oid& index)> fromIndex;
 };
 
 struct RowTableInfo {

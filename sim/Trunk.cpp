@@ -42,7 +42,8 @@ void CTrunkFeature::AddDefaults(ObjectMap& objects, const ModelInfo& model) cons
         put(At(At(oids::trunkEntry, trunkMembers), t), Value::Text(noPorts));
         put(At(At(oids::trunkEntry, trunkMode), t), Value::Integer(2)); // static
     }
-    // What else a trunk's members must agree on, at its factory setting, one row per port.
+    // What else a trunk's members must agree on, at its factory setting, one row per port (the STP
+    // port settings are the spanning-tree feature's).
     struct PortSetting {
         Oid column;
         std::int64_t value;
@@ -52,13 +53,6 @@ void CTrunkFeature::AddDefaults(ObjectMap& objects, const ModelInfo& model) cons
         {V({17, 4, 1, 2}), 2},      // loop detection: disabled
         {V({13, 1, 2, 1, 2}), 0},   // rate control, ingress: no limit
         {V({13, 1, 2, 1, 3}), 0},   // rate control, egress: no limit
-        {V({6, 2, 1, 2}), 128},     // STP port priority
-        {V({6, 2, 1, 4}), 1},       // STP port enabled
-        {V({6, 2, 1, 5}), 0},       // STP path cost: automatic
-        {V({6, 2, 1, 14}), 2},      // STP edge port: no
-        {V({6, 2, 1, 16}), 2},      // STP point-to-point: auto
-        {V({6, 2, 1, 17}), 2},      // STP migration check: no
-        {V({6, 2, 1, 18}), 2},      // STP admin edge: no
         {V({11, 2, 9, 1, 2}), 3},   // 802.1X port access control: forceAuthorized
         {V({21, 1, 6, 1, 2}), 2},   // voice VLAN port mode: manual
         {V({26, 1, 5, 1, 2}), 2},   // surveillance VLAN port mode: manual
@@ -67,7 +61,6 @@ void CTrunkFeature::AddDefaults(ObjectMap& objects, const ModelInfo& model) cons
     for (int p = 1; p <= m_nPorts; ++p)
         for (const auto& s : settings)
             put(At(s.column, static_cast<std::uint32_t>(p)), Value::Integer(s.value));
-    put(V({6, 1, 1, 0}), Value::Integer(2));                      // STP: disabled
     put(V({11, 2, 1, 0}), Value::Integer(2));                     // 802.1X: disabled
     put(V({18, 1, 0}), Value::Integer(2));                        // port mirroring: disabled
     put(V({18, 2, 0}), Value::Integer(1));                        // mirroring target port

@@ -4,7 +4,9 @@
 //     two scalar groups and snmpwalk -v1 of the PVID column and the four VLAN table columns;
 //   - the trunk member page from its construction to the validator's last read, against the same
 //     reads one after another: one snmpwalk -v1 per column walked, one snmpget per group of scalars,
-//     one snmpgetnext for the DHCP screening list.
+//     one snmpgetnext for the DHCP screening list;
+//   - the Port Configuration and Spanning Tree Table refreshes, against snmpwalk -v1 of the same
+//     columns.
 // The tools are separate processes (as a user would run them); their time includes their start-up,
 // without MIB loading (MIBS empty, -m '' -M /nonexistent), which the page does not do either. The
 // figure of the tools' start-up alone (the same number of runs of an snmpget that finds nothing, timed
@@ -17,6 +19,8 @@
 #include "pages/common/ListCtrl.h"
 #include "pages/common/SwitchOids.h"
 #include "pages/port/PortConfigDlg.h"
+#include "pages/stp/StpOids.h"
+#include "pages/stp/StpPortTableDlg.h"
 #include "pages/trunk/TrunkMemberDlg.h"
 #include "pages/vlan/VlanConfigDlg.h"
 
@@ -323,6 +327,51 @@ bool PortConfigBench(std::uint16_t port, int repeats)
     return true;
 }
 
+bool StpPortTableBench(std::uint16_t port, int repeats)
+{
+    using T = CStpPortTableDlg;
+    std::vector<Read> reads;
+    for (int c : {oid::kStpPort, oid::kStpPortPriority, oid::kStpPortPathCost, oid::kStpPortEnable, oid::kStpPortState,
+                  oid::kStpPortDesignatedRoot, oid::kStpPortDesignatedCost, oid::kStpPortDesignatedBridge,
+                  oid::kStpPortDesignatedPort, oid::kStpPortForwardTransitions})
+        reads.push_back({"snmpwalk", {S(oid::StpPortColumn(c))}});
+    const long expected = 10L * kPorts;
+
+    T page;
+    page.show();
+    const auto rows = [&] { return FindControl<CListCtrl>(&page, T::IDC_LIST)->GetItemCount(); };
+    const auto settled = [&] {
+        return !page.IsReading() && FindControl<QAbstractButton>(&page, T::IDC_REFRESH)->isEnabled() && rows() == kPorts;
+    };
+    if (!Until(settled, 30000)) {
+        std::fprintf(stderr, "Spanning Tree Table: %d ports listed, %d expected\n", rows(), kPorts);
+        return false;
+    }
+    const long warm = ToolReads(port, reads);
+    if (warm != expected) {
+        std::fprintf(stderr, "STP port reads by the tools: %ld values, %ld expected\n", warm, expected);
+        return false;
+    }
+    std::vector<double> pageTimes, toolTimes, startupTimes;
+    for (int r = 0; r < repeats; ++r) {
+        auto start = Clock::now();
+        page.OnRefresh();
+        if (!Until(settled, 30000)) {
+            std::fprintf(stderr, "Spanning Tree Table refresh %d: %d ports\n", r, rows());
+            return false;
+        }
+        pageTimes.push_back(Seconds(start));
+        start = Clock::now();
+        if (ToolReads(port, reads) != expected)
+            return false;
+        toolTimes.push_back(Seconds(start));
+        startupTimes.push_back(StartupSeconds(port, reads.size()));
+    }
+    Report("Spanning Tree Table Refresh (48 ports, ten columns) against snmpwalk -v1 of the same columns", pageTimes,
+           toolTimes, startupTimes, reads.size());
+    return true;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -349,7 +398,8 @@ int main(int argc, char** argv)
     heartbeat.start(1);
 
     std::printf("TQX-8848 on tqx-sim, %d VLANs, %d runs of each side in turn\n", kVlans, repeats);
-    if (!VlanBench(agent.port(), repeats) || !TrunkBench(agent.port(), repeats) || !PortConfigBench(agent.port(), repeats))
+    if (!VlanBench(agent.port(), repeats) || !TrunkBench(agent.port(), repeats) || !PortConfigBench(agent.port(), repeats) ||
+        !StpPortTableBench(agent.port(), repeats))
         return 1;
     return 0;
 }

@@ -200,6 +200,31 @@ struct OidCache
     };
     Entry encoded[kSize];  // by the hash of the text
     Entry decoded[kSize];  // by the hash of the contents
+
+    // The names of a walk are new in every message but share all arcs except the last with the
+    // names before them (the column, and the row's index but for its last arc). A second pair of
+    // tables keeps those prefixes, so that only the last arc of a new name is converted.
+    static constexpr int kPrefixSize = 128;
+    static constexpr std::size_t kPrefixMask = kPrefixSize - 1;
+    struct EncodedPrefix
+    {
+        bool bValid = false;
+        std::uint8_t nBytes = 0;  // content bytes of the prefix
+        std::uint8_t nArcs = 0;   // arcs of the prefix
+        std::uint8_t nChars = 0;  // characters of the prefix text, the last dot not included
+        std::uint8_t bytes[kMaxBytes];
+        char16_t chars[kMaxText];
+    };
+    struct DecodedPrefix
+    {
+        bool bValid = false;
+        std::uint8_t nBytes = 0;
+        std::uint8_t nArcs = 0;
+        std::uint8_t bytes[kMaxBytes];
+        QString strText;  // without the last dot
+    };
+    EncodedPrefix encodedPrefix[kPrefixSize];  // by the hash of the prefix text
+    DecodedPrefix decodedPrefix[kPrefixSize];  // by the hash of the prefix contents
 };
 
 // The thread's cache, made on first use and freed when the thread ends; null once the thread's
@@ -300,6 +325,60 @@ inline void CopyBytes(std::uint8_t* pTo, const std::uint8_t* pFrom, std::size_t 
     }
 }
 
+// Number of sub-identifiers in n content bytes (bytes without bit 0x80 end one).
+inline int SubIdCount(const std::uint8_t* p, int n)
+{
+    int nCount = 0;
+    for (int i = 0; i < n; ++i)
+        nCount += (p[i] & 0x80) == 0;
+    return nCount;
+}
+
+// EncodeOid through the prefix table: a text whose last piece is plain digits after a prefix of
+// at least two arcs takes the prefix's contents from the table and converts only the last arc.
+// Each piece of a text converts on its own, so this gives exactly what EncodeOid gives.
+int EncodeByPrefix(OidCache& cache, const QString& strOid, std::uint8_t* pContent)
+{
+    const char16_t* const pText = reinterpret_cast<const char16_t*>(strOid.constData());
+    const int nText = static_cast<int>(strOid.size());
+    int nDot = nText;
+    while (nDot > 0 && pText[nDot - 1] >= u'0' && pText[nDot - 1] <= u'9')
+        --nDot;
+    const int nDigits = nText - nDot;
+    --nDot;  // the last dot, if that is what ends the prefix
+    OidCache::EncodedPrefix* pEntry = nullptr;
+    if (nDigits >= 1 && nDot >= 1 && pText[nDot] == u'.' && nDot <= OidCache::kMaxText) {
+        const std::size_t nBytes = sizeof(char16_t) * static_cast<std::size_t>(nDot);
+        pEntry = &cache.encodedPrefix[HashBytes(pText, nBytes) & OidCache::kPrefixMask];
+        if (pEntry->bValid && pEntry->nChars == nDot && pEntry->nArcs < KX_SNMP_MAX_ARCS &&
+            SameBytes(reinterpret_cast<const std::uint8_t*>(pEntry->chars), reinterpret_cast<const std::uint8_t*>(pText),
+                      nBytes)) {
+            std::uint32_t dw = 0;
+            for (int i = nDot + 1; i < nText; ++i)
+                dw = dw * 10u + static_cast<std::uint32_t>(pText[i] - u'0');
+            CopyBytes(pContent, pEntry->bytes, pEntry->nBytes);
+            return static_cast<int>(PutSubId(pContent + pEntry->nBytes, dw) - pContent);
+        }
+    }
+    const int nContent = EncodeOid(strOid, pContent);
+    // The last piece is the last sub-identifier when the text has three arcs or more.
+    const int nSubIds = SubIdCount(pContent, nContent);
+    if (pEntry && nSubIds >= 2 && nContent > 0) {
+        int nLast = nContent - 1;
+        while (nLast > 0 && (pContent[nLast - 1] & 0x80))
+            --nLast;
+        if (nLast <= OidCache::kMaxBytes) {
+            pEntry->bValid = true;
+            pEntry->nBytes = static_cast<std::uint8_t>(nLast);
+            pEntry->nArcs = static_cast<std::uint8_t>(nSubIds);  // the prefix: nSubIds - 1 sub-ids, nSubIds arcs
+            pEntry->nChars = static_cast<std::uint8_t>(nDot);
+            CopyBytes(pEntry->bytes, pContent, static_cast<std::size_t>(nLast));
+            std::memcpy(pEntry->chars, pText, sizeof(char16_t) * static_cast<std::size_t>(nDot));
+        }
+    }
+    return nContent;
+}
+
 // Writes the contents of the OBJECT IDENTIFIER of strOid to pContent (at least 320 bytes) and
 // returns their length; code 13 for more than 64 arcs. The bytes are always copied out of the
 // cache: converting the next text may replace the entry they came from.
@@ -318,7 +397,7 @@ int OidContent(const QString& strOid, std::uint8_t* pContent)
             return pEntry->nBytes;
         }
     }
-    const int nContent = EncodeOid(strOid, pContent);
+    const int nContent = pCache ? EncodeByPrefix(*pCache, strOid, pContent) : EncodeOid(strOid, pContent);
     if (pEntry && nContent <= OidCache::kMaxBytes) {
         pEntry->bValid = true;
         pEntry->strText = strOid;
@@ -414,6 +493,40 @@ QString CBerBuffer::ReadOid()
     }
     const int nStart = m_nPos;
 
+    // A new name whose prefix (all but the last sub-identifier) was seen: the prefix's text from
+    // the prefix table and the last arc converted.
+    OidCache::DecodedPrefix* pPrefix = nullptr;
+    int nLast = 0;  // where the last sub-identifier starts
+    if (pCache && nLength >= 2 && !(m_data[nEnd - 1] & 0x80)) {
+        nLast = nLength - 1;
+        while (nLast > 0 && (m_data[nStart + nLast - 1] & 0x80))
+            --nLast;
+        if (nLast > 0) {
+            const std::uint8_t* pContent = m_data + nStart;
+            pPrefix = &pCache->decodedPrefix[HashBytes(pContent, static_cast<std::size_t>(nLast)) & OidCache::kPrefixMask];
+            if (pPrefix->bValid && pPrefix->nBytes == nLast && pPrefix->nArcs < KX_SNMP_MAX_ARCS &&
+                SameBytes(pPrefix->bytes, pContent, static_cast<std::size_t>(nLast))) {
+                std::uint32_t dw = 0;
+                for (int i = nStart + nLast; i < nEnd; ++i)
+                    dw = (dw << 7) | (m_data[i] & 0x7Fu);
+                const int nPrefixText = static_cast<int>(pPrefix->strText.size());
+                QString strText(nPrefixText + 1 + DecimalDigits(dw), Qt::Uninitialized);
+                char16_t* pText = reinterpret_cast<char16_t*>(strText.data());
+                std::memcpy(pText, pPrefix->strText.constData(), sizeof(char16_t) * static_cast<std::size_t>(nPrefixText));
+                pText[nPrefixText] = u'.';
+                PutDecimal(pText + strText.size(), dw);
+                m_nPos = nEnd;
+                if (pEntry) {
+                    pEntry->bValid = true;
+                    pEntry->nBytes = static_cast<std::uint8_t>(nLength);
+                    CopyBytes(pEntry->bytes, m_data + nStart, static_cast<std::size_t>(nLength));
+                    pEntry->strText = strText;
+                }
+                return strText;
+            }
+        }
+    }
+
     // The arcs first, then the text in one piece of exactly the right size.
     std::uint32_t arcs[KX_SNMP_MAX_ARCS];
     int nArcs = 0;
@@ -438,6 +551,13 @@ QString CBerBuffer::ReadOid()
         }
     }
     QString strText = nArcs == 0 ? QString::fromLatin1("", 0) : OidText(arcs, nArcs);  // empty is not null
+    if (pPrefix && nArcs >= 3) {
+        pPrefix->bValid = true;
+        pPrefix->nBytes = static_cast<std::uint8_t>(nLast);
+        pPrefix->nArcs = static_cast<std::uint8_t>(nArcs - 1);
+        CopyBytes(pPrefix->bytes, m_data + nStart, static_cast<std::size_t>(nLast));
+        pPrefix->strText = strText.left(strText.size() - 1 - DecimalDigits(arcs[nArcs - 1]));
+    }
     if (pEntry) {
         pEntry->bValid = true;
         pEntry->nBytes = static_cast<std::uint8_t>(nLength);

@@ -44,6 +44,13 @@ QString CIpAddressCtrl::Field(int i) const
     return i >= 0 && i < 4 ? m_fields[static_cast<size_t>(i)]->text() : QString();
 }
 
+int CIpAddressCtrl::GetAddress(std::array<int, 4>& fields) const
+{
+    for (size_t i = 0; i < fields.size(); ++i)
+        fields[i] = m_fields[i]->text().toInt();
+    return FilledFields();
+}
+
 QString CIpAddressCtrl::Address() const
 {
     QStringList parts;

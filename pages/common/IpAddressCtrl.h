@@ -18,6 +18,8 @@ public:
     int FilledFields() const;
     // Field i (0..3) as typed, "" when blank.
     QString Field(int i) const;
+    // The number of fields that are not blank, and the four values (0 for a blank field).
+    int GetAddress(std::array<int, 4>& fields) const;
     // The four fields joined by dots (blank fields as "0").
     QString Address() const;
     // Fills the fields from dotted text; fields it lacks or that are not numbers 0..255 stay blank.

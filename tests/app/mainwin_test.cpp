@@ -312,6 +312,7 @@ TEST(MainWindow, SaveAndRebootOverV3AndARefusedSave)
         dlg.OnSaveConfig();
         EXPECT_EQ(messages.texts, std::vector<std::string>{"failed"});
         EXPECT_LT(timer.elapsed(), 3000);  // refused at once, not the 4000 ms of a silent device
+        ASSERT_TRUE(sim.process().waitForOutput(kSave, std::chrono::seconds(3)));
         EXPECT_EQ(CountSets(sim.process().output(), kSave), 1);
     }
     {

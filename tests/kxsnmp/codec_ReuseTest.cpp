@@ -87,9 +87,11 @@ std::vector<std::vector<std::uint32_t>> ManyNames()
 {
     std::vector<std::vector<std::uint32_t>> names;
     for (std::uint32_t column = 1; column <= 22; ++column)
-        for (std::uint32_t index : {1u, 2u, 9u, 10u, 127u, 128u, 300u, 16384u, 65535u, 2147483648u, 4294967295u})
+        for (std::uint32_t index : {1u, 2u, 9u, 10u, 127u, 128u, 300u, 16384u, 65535u, 2147483648u, 4294967295u}) {
+            names.push_back({1, 3, 6, 1, 2, 1, 2, 2, 1, column, index});  // last arcs of every size
             for (std::uint32_t port = 1; port <= 12; ++port)
                 names.push_back({1, 3, 6, 1, 2, 1, 2, 2, 1, column, index, port});
+        }
     for (std::uint32_t i = 0; i < 200; ++i)  // short ones and first arcs other than 1.3
         names.push_back({i % 3, i % 40, i});
     return names;
@@ -143,6 +145,15 @@ TEST(CodecReuse, ATextChangedInPlaceIsEncodedAsItIsNow)
     // Texts with the same contents in other forms: the atoi reading still applies.
     EXPECT_EQ(ToHex(EncodeName(" 1.3.6.1.4.1.70")), "2B 06 01 04 01 46");
     EXPECT_EQ(ToHex(EncodeName("1.3.6.1.4.1.70x")), "2B 06 01 04 01 46");
+    // Siblings of a prefix in such a form, and last pieces that are not plain digits after a
+    // remembered prefix.
+    EXPECT_EQ(ToHex(EncodeName(" 1.3.6.-1.71")), "2B 06 8F FF FF FF 7F 47");
+    EXPECT_EQ(ToHex(EncodeName(" 1.3.6.-1.72")), "2B 06 8F FF FF FF 7F 48");
+    EXPECT_EQ(ToHex(EncodeName(" 1.3.6.-1.-1")), "2B 06 8F FF FF FF 7F 8F FF FF FF 7F");
+    EXPECT_EQ(ToHex(EncodeName(" 1.3.6.-1.")), "2B 06 8F FF FF FF 7F 00");
+    EXPECT_EQ(ToHex(EncodeName(" 1.3.6.-1.4294967297")), "2B 06 8F FF FF FF 7F 01");
+    EXPECT_EQ(ToHex(EncodeName("1.3")), "2B");
+    EXPECT_EQ(ToHex(EncodeName("1.4")), "2C");
 }
 
 TEST(CodecReuse, DecodedNamesAreIndependentCopies)
@@ -183,6 +194,23 @@ TEST(CodecReuse, ErrorsAreRaisedAgainAfterSimilarInputSucceeded)
         content65 += '\x01';
     for (int i = 0; i < 2; ++i)
         EXPECT_EQ(Decode(Response(Binding(Hex("05 00"), Tlv(0x06, content65)))).code, KX_E_OID_TOO_LONG);
+    // 64 arcs, two names with the same 63 first ones (the second built on the remembered prefix),
+    // then 65: the limit holds whichever way a name is converted.
+    std::vector<std::uint32_t> arcs{1, 3};
+    while (arcs.size() < 64)
+        arcs.push_back(static_cast<std::uint32_t>(arcs.size()));
+    for (std::uint32_t last : {63u, 200u}) {
+        arcs.back() = last;
+        EXPECT_EQ(ToHex(EncodeName(OidText(arcs))), ToHex(OidContent(arcs)));
+        const Decoded d = Decode(Response(Binding(Hex("05 00"), Tlv(0x06, OidContent(arcs)))));
+        ASSERT_EQ(d.code, 0);
+        EXPECT_EQ(d.msg->m_pPdu->m_varBindList[0]->m_strOid, OidText(arcs));
+    }
+    arcs.push_back(1);
+    CSnmpMsg msg(nullptr, "127.0.0.1", "public", KX_PDU_GET);
+    msg.m_pPdu->AddOid(OidText(arcs));
+    EXPECT_THROW(msg.SnmpEncode(), CSnmpException);
+    EXPECT_EQ(Decode(Response(Binding(Hex("05 00"), Tlv(0x06, OidContent(arcs))))).code, KX_E_OID_TOO_LONG);
 }
 
 TEST(CodecReuse, ReusedBindingsStartEmpty)

@@ -59,6 +59,13 @@ public:
                 sets.push_back(line);
         return sets;
     }
+    // The SET lines once at least nAtLeast are logged (at most 5 s): the agent's log reaches the test
+    // through a pipe, possibly after the agent's answer reached the page.
+    std::vector<std::string> Sets(std::size_t nAtLeast) const
+    {
+        tqxtest::WaitFor([&] { return Sets().size() >= nAtLeast; }, 5000);
+        return Sets();
+    }
     std::vector<std::string> Requests() const
     {
         std::vector<std::string> requests;

@@ -1,12 +1,16 @@
 // Values from the device as the pages read them: UTF-8 name texts (read, written back, read
-// again), MAC addresses from table indexes, port-list bitmaps, and the views' renderings of numbers
-// and states.
+// again), MAC addresses from table indexes, port-list bitmaps, bridge and port ids, and the views'
+// renderings of numbers and states.
 #include "pages/common/Format.h"
 #include "pages/common/PortList.h"
 #include "pages/mib/ForwardingTableDlg.h"
 #include "pages/mib/InterfaceTableDlg.h"
 #include "pages/mib/SystemInfoDlg.h"
 #include "pages/mib/TcpServiceDlg.h"
+#include "pages/stp/StpOids.h"
+#include "pages/stp/StpPortTableDlg.h"
+#include "pages/snmp/SnmpScalarPages.h"
+#include "pages/snmp/SnmpTablePages.h"
 #include "pages/trunk/TrunkConfigDlg.h"
 #include "pages/trunk/TrunkValidator.h"
 #include "pages/vlan/VlanEntry.h"
@@ -15,6 +19,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <algorithm>
+#include <array>
 #include <vector>
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
@@ -67,6 +72,35 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (VidFromText(value) < 0)
         std::abort();
     CTrunkConfigDlg::ModeText(value);
+    // Spanning-tree ids and states: two octets "XX XX", eight "XX:..:XX", anything else as received.
+    const QString octets = CStpPortTableDlg::OctetsText(bytes, value);
+    const bool bShaped = bytes.size() == 2 ? octets.size() == 5 : bytes.size() == 8 ? octets.size() == 23 : octets == value;
+    if (!bShaped || BridgeIdText(bytes, value).size() > std::max<qsizetype>(23, value.size()))
+        std::abort();
+    CStpPortTableDlg::StatusText(value);
+    if (CStpPortTableDlg::EnableText(value).size() != 1)
+        std::abort();
+
+    // The agent pages: a view row's index suffix and mask as a switch could send them, the name index
+    // of any text (unsigned sub-identifiers only), and the checks of what a user may type.
+    QString strName, strSubtree, strMask;
+    if (CSnmpAdminModel::ViewFromSuffix(value, bytes, strName, strSubtree, strMask) &&
+        strMask.count(QLatin1Char('.')) > strSubtree.count(QLatin1Char('.')))
+        std::abort();
+    if (CSnmpAdminModel::NameIndex(text).contains(QLatin1Char('-')))
+        std::abort();
+    QByteArray out;
+    if (CSnmpEngineIdDlg::Check(value, out).isEmpty() && (out.size() < 5 || out.size() > 32))
+        std::abort();
+    if (CSnmpViewDlg::CheckSubtree(value).isEmpty()) {
+        const int nArcs = static_cast<int>(value.count(QLatin1Char('.'))) + 1;
+        if (CSnmpViewDlg::CheckMask(text, nArcs, out).isEmpty() && out.size() > nArcs)
+            std::abort();
+    }
+    std::array<int, 4> address{};
+    for (std::size_t i = 0; i < 4 && i < size; ++i)
+        address[i] = data[i];
+    CSnmpHostDlg::ValidHost(static_cast<int>(size % 5), address);
 
     // The trunk checks over what a switch could report: every list and per-port value taken from the
     // bytes, the selection too; a check reads only the ports it holds values for.

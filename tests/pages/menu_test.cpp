@@ -32,13 +32,13 @@ TEST(PageMenu, EachViewOpensFromTheMenuAndShowsTheDevice)
     dlg.show();
 
     const struct {
-        int command, page, probe;  // probe: a list (or, for System Information, the description)
+        int command, page, probe;  // probe: a list (or, for System Information, the description; for STP the root)
     } cases[] = {
         {CModuleDlg::ID_INTERFACE_TABLE, 49, 1088}, {CModuleDlg::ID_IP_TABLE, 208, 208},
         {CModuleDlg::ID_SYSTEM_INFO, 80, 1302},     {CModuleDlg::ID_FORWARDING_TABLE, 278, 1205},
         {CModuleDlg::ID_TCP_SERVICE, 481, 234},     {CModuleDlg::ID_UDP_SERVICE, 482, 209},
         {CModuleDlg::ID_VLAN, 447, 1341},           {CModuleDlg::ID_TRUNK, 487, 201},
-        {CModuleDlg::ID_PORT_CONFIG, 201, 201},
+        {CModuleDlg::ID_PORT_CONFIG, 201, 201},      {CModuleDlg::ID_8021D, 85, 1189},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.command);

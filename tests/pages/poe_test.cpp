@@ -144,7 +144,7 @@ TEST(PoeConfig, ASpanIsWrittenOnePortAtATime)
     Click(page, CPoeConfigDlg::IDC_APPLY);
     EXPECT_GE(timer.elapsed(), 2 * CPoeConfigDlg::kPortPauseMs);
     EXPECT_TRUE(boxes.texts.empty());
-    const auto sets = sw->Sets();
+    const auto sets = sw->Sets(3);
     ASSERT_EQ(sets.size(), 3u);
     for (int i = 0; i < 3; ++i) {
         const std::string port = ".1." + std::to_string(i + 3);
@@ -202,7 +202,7 @@ TEST(PoeConfig, UserDefinedLimits)
         ASSERT_TRUE(WaitRead(page));
         if (c.message.empty()) {
             EXPECT_TRUE(boxes.texts.empty());
-            EXPECT_EQ(sw->Sets().size(), 1u);
+            EXPECT_EQ(sw->Sets(1).size(), 1u);
             EXPECT_EQ(SnmpGetHex(sw->port(), kPoe + "8.1.2"), HexOf(c.limit));
             EXPECT_EQ(SnmpGetHex(sw->port(), kPoe + "7.1.2"), "1");
             EXPECT_EQ(ListRows(page, CPoeConfigDlg::IDC_LIST).at(1).at(4), c.limit);
@@ -231,7 +231,7 @@ TEST(PoeConfig, ARefusedWriteStopsAtThatPort)
     sw->ClearLog();
     Click(page, CPoeConfigDlg::IDC_APPLY);
     EXPECT_EQ(boxes.texts, std::vector<std::string>{"Unsuccessful!"});
-    EXPECT_EQ(sw->Sets().size(), 2u);
+    EXPECT_EQ(sw->Sets(2).size(), 2u);
     EXPECT_EQ(SnmpGetHex(sw->port(), kPoe + "3.1.3"), "2");
     EXPECT_EQ(SnmpGetHex(sw->port(), kPoe + "3.1.4"), "1");
     EXPECT_EQ(SnmpGetHex(sw->port(), kPoe + "3.1.5"), "1");
@@ -381,7 +381,7 @@ TEST(TimeRangeList, AddEditDeleteThroughTheEditor)
         sw->ClearLog();
         Click(page, CTimeRangeListDlg::IDC_EDIT);
         EXPECT_EQ(shown, "Weekend 22 dates");
-        EXPECT_EQ(sw->Sets().size(), 1u);
+        EXPECT_EQ(sw->Sets(1).size(), 1u);
         ASSERT_TRUE(read());
     }
     EXPECT_EQ(SnmpGetHex(sw->port(), kRange + "7.2"), "20");

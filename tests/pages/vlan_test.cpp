@@ -596,7 +596,7 @@ TEST(PvidPage, WritesInTwoBatchesOnA48PortSwitch)
         EXPECT_EQ(sub.nRuns, 1);
     }
     EXPECT_TRUE(boxes.texts.empty());
-    const std::vector<std::string> sets = sw.Sets();
+    const std::vector<std::string> sets = sw.Sets(48);
     ASSERT_EQ(sets.size(), 48u);
     for (int p = 1; p <= 48; ++p)
         EXPECT_NE(sets[static_cast<std::size_t>(p - 1)].find(kPvid + std::to_string(p)), std::string::npos) << p;

@@ -1160,3 +1160,410 @@ TEST(SimAgent, PortSettingsRefusalsAndWhatFollowsThem)
     EXPECT_EQ(ValueOf(out, speed + "2"), "INTEGER: 3") << out;
     EXPECT_EQ(ValueOf(out, mode + "2"), "INTEGER: 4") << out;
 }
+
+namespace {
+
+const std::string kStp = "1.3.6.1.2.1.17.2";
+const std::string kStpPort = "1.3.6.1.2.1.17.2.15.1";
+const std::string kStpVendor = "1.3.6.1.4.1.32473.10.76.10.6";
+
+} // namespace
+
+// Spanning tree on a 24-port switch that is the only bridge: its own root, port states and path
+// costs that follow the links and speeds, topology changes counted, the timers and priorities held
+// to IEEE 802.1D, the standard and vendor port columns showing one setting, and all of it saved.
+TEST(SimAgent, SpanningTreeFollowsThePortsAndRefusesWhatIEEE8021DRefuses)
+{
+    tqxtest::TempDir dir;
+    const std::string sock = (dir.path() / "ctl").string();
+    SimAgent sim("TQX-8800", {"--control", sock, "--reboot-time", "300"});
+    ASSERT_TRUE(sim.ok());
+    auto set = [&](const std::string& args) { return Snmp("snmpset", V2("private"), sim.port(), args); };
+    auto get = [&](const std::string& args) { return Snmp("snmpget", V2(), sim.port(), args); };
+    auto control = [&](const std::string& line) {
+        std::string answer;
+        EXPECT_TRUE(SimControl(sock, line, &answer)) << line << ": " << answer;
+    };
+
+    // Bridge id 32768 and 02:54:51:01:00:00, the designated root and every port's designated bridge.
+    // Ports 4 (no link) and 6 (admin down) are disabled; costs by speed: 100M, 10M (port 5), 1000M.
+    std::string out = Snmp("snmpwalk", V2(), sim.port(), kStp);
+    const std::string bridgeId = "Hex-STRING: 80 00 02 54 51 01 00 00 ";
+    const std::vector<std::pair<std::string, std::string>> initial = {
+        {".2.0", "INTEGER: 32768"},         {".4.0", "Counter32: 0"},          {".5.0", bridgeId},
+        {".6.0", "INTEGER: 0"},             {".7.0", "INTEGER: 0"},            {".8.0", "INTEGER: 2000"},
+        {".9.0", "INTEGER: 200"},           {".10.0", "INTEGER: 100"},         {".11.0", "INTEGER: 1500"},
+        {".15.1.3.1", "INTEGER: 5"},        {".15.1.3.4", "INTEGER: 1"},       {".15.1.3.6", "INTEGER: 1"},
+        {".15.1.5.1", "INTEGER: 200000"},   {".15.1.5.5", "INTEGER: 2000000"}, {".15.1.5.21", "INTEGER: 20000"},
+        {".15.1.6.7", bridgeId},            {".15.1.8.24", bridgeId},          {".15.1.7.1", "INTEGER: 0"},
+        {".15.1.9.1", "Hex-STRING: 80 01 "}, {".15.1.9.24", "Hex-STRING: 80 18 "},
+    };
+    for (const auto& [tail, value] : initial)
+        EXPECT_EQ(ValueOf(out, kStp + tail), value) << tail;
+    EXPECT_EQ(CountLines(out, "." + kStpPort + ".1."), 24);
+
+    const struct {
+        std::string args;
+        std::string reason;  // "" accepted
+    } cases[] = {
+        {kStp + ".12.0 i 599", "wrongValue"},
+        {kStp + ".12.0 i 4001", "wrongValue"},
+        {kStp + ".14.0 i 399", "wrongValue"},
+        {kStp + ".14.0 i 3001", "wrongValue"},
+        {kStp + ".13.0 i 99", "wrongValue"},
+        {kStp + ".13.0 i 1001", "wrongValue"},
+        {kStp + ".12.0 i 2000 " + kStp + ".13.0 i 900", ""},  // 2000 >= 2 x (900 + 100)
+        {kStp + ".13.0 i 901", "inconsistentValue"},
+        {kStp + ".14.0 i 1000", "inconsistentValue"},         // 2 x (1000 - 100) < 2000
+        {kStp + ".12.0 i 4000 " + kStp + ".14.0 i 2100", ""},  // both in one request
+        {kStp + ".12.0 s 2000", "wrongType"},
+        {kStp + ".2.0 i 4097", "wrongValue"},                 // steps of 4096
+        {kStp + ".2.0 i 65536", "wrongValue"},
+        {kStpPort + ".2.1 i 8", "wrongValue"},                // steps of 16
+        {kStpPort + ".2.1 i 256", "wrongValue"},
+        {kStpPort + ".4.1 i 3", "wrongValue"},
+        {kStpPort + ".5.1 i 0", "wrongValue"},                // "by speed" is the vendor column's 0
+        {kStpPort + ".3.1 i 1", "notWritable"},
+        {kStpPort + ".2.25 i 16", "noCreation"},              // no port 25
+        {kStpVendor + ".2.1.5.1 i 200000001", "wrongValue"},
+        {kStpVendor + ".2.1.5.1 i -1", "wrongValue"},
+        {kStpVendor + ".2.1.2.1 i 24", "wrongValue"},
+        {kStpVendor + ".1.1.0 i 3", "wrongValue"},
+        {kStpVendor + ".1.2.0 i 1", "wrongValue"},            // 0 STP compatible, 2 RSTP
+        {kStpVendor + ".1.1.0 i 1 " + kStpVendor + ".1.2.0 i 0", ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.args);
+        out = set(c.args);
+        if (c.reason.empty())
+            EXPECT_EQ(out.find("Reason"), std::string::npos) << out;
+        else
+            EXPECT_TRUE(Refused(out, c.reason)) << out;
+    }
+    // The bridge runs the timers it was given, as root.
+    out = get(kStp + ".8.0 " + kStp + ".9.0 " + kStp + ".11.0 " + kStp + ".12.0 " + kStp + ".13.0 " + kStp + ".14.0");
+    EXPECT_EQ(ValueOf(out, kStp + ".8.0"), "INTEGER: 4000") << out;
+    EXPECT_EQ(ValueOf(out, kStp + ".9.0"), "INTEGER: 900") << out;
+    EXPECT_EQ(ValueOf(out, kStp + ".11.0"), "INTEGER: 2100") << out;
+
+    // Priorities: the bridge's is in its id; a port's, written to the vendor column, is in the
+    // standard one and in its port id. A cost set replaces the speed's; 0 gives it back.
+    ASSERT_EQ(set(kStp + ".2.0 i 4096 " + kStpVendor + ".2.1.2.3 i 16 " + kStpVendor + ".2.1.5.3 i 77").find("Reason"),
+              std::string::npos);
+    out = get(kStp + ".5.0 " + kStpPort + ".6.3 " + kStpPort + ".2.3 " + kStpPort + ".9.3 " + kStpPort + ".5.3");
+    EXPECT_EQ(ValueOf(out, kStp + ".5.0"), "Hex-STRING: 10 00 02 54 51 01 00 00 ") << out;
+    EXPECT_EQ(ValueOf(out, kStpPort + ".6.3"), "Hex-STRING: 10 00 02 54 51 01 00 00 ") << out;
+    EXPECT_EQ(ValueOf(out, kStpPort + ".2.3"), "INTEGER: 16") << out;
+    EXPECT_EQ(ValueOf(out, kStpPort + ".9.3"), "Hex-STRING: 10 03 ") << out;
+    EXPECT_EQ(ValueOf(out, kStpPort + ".5.3"), "INTEGER: 77") << out;
+    ASSERT_EQ(set(kStpVendor + ".2.1.5.3 i 0 " + kStpPort + ".5.7 i 1234").find("Reason"), std::string::npos);
+    out = get(kStpPort + ".5.3 " + kStpPort + ".5.7 " + kStpVendor + ".2.1.5.7");
+    EXPECT_EQ(ValueOf(out, kStpPort + ".5.3"), "INTEGER: 200000") << out;
+    EXPECT_EQ(ValueOf(out, kStpVendor + ".2.1.5.7"), "INTEGER: 1234") << out;
+
+    // Link, admin state, speed and STP on the port: each change of a port's state is a topology
+    // change; coming back to forwarding is a forward transition. A port at 10M costs its speed's.
+    const struct {
+        std::string action;  // control command, else SET arguments
+        int port;
+        std::string state, transitions, topChanges;
+    } steps[] = {
+        {"link 3 down", 3, "1", "0", "1"},
+        {"link 3 up", 3, "5", "1", "2"},
+        {"admin 2 down", 2, "1", "0", "3"},
+        {"admin 2 up", 2, "5", "1", "4"},
+        {kStpPort + ".4.2 i 2", 2, "1", "1", "5"},
+        {kStpVendor + ".2.1.4.2 i 1", 2, "5", "2", "6"},
+        {"1.3.6.1.4.1.32473.10.76.10.1.13.1.2.2 i 4", 2, "5", "2", "6"},  // 10M: the link stays up
+    };
+    for (const auto& s : steps) {
+        SCOPED_TRACE(s.action);
+        if (s.action.rfind("link", 0) == 0 || s.action.rfind("admin", 0) == 0)
+            control(s.action);
+        else
+            ASSERT_EQ(set(s.action).find("Reason"), std::string::npos);
+        const std::string p = std::to_string(s.port);
+        out = get(kStpPort + ".3." + p + " " + kStpPort + ".10." + p + " " + kStp + ".4.0");
+        EXPECT_EQ(ValueOf(out, kStpPort + ".3." + p), "INTEGER: " + s.state) << out;
+        EXPECT_EQ(ValueOf(out, kStpPort + ".10." + p), "Counter32: " + s.transitions) << out;
+        EXPECT_EQ(ValueOf(out, kStp + ".4.0"), "Counter32: " + s.topChanges) << out;
+    }
+    out = get(kStpPort + ".5.2 " + kStpPort + ".4.2 " + kStpVendor + ".2.1.4.2");
+    EXPECT_EQ(ValueOf(out, kStpPort + ".5.2"), "INTEGER: 2000000") << out;
+    EXPECT_EQ(ValueOf(out, kStpPort + ".4.2"), "INTEGER: 1") << out;
+
+    // Saved, changed, rebooted: the saved bridge settings come back, the counters start again.
+    ASSERT_EQ(set(kSave + " i 1").find("Reason"), std::string::npos);
+    ASSERT_EQ(set(kStp + ".2.0 i 8192 " + kStpPort + ".2.3 i 32").find("Reason"), std::string::npos);
+    ASSERT_EQ(set(kReboot + " i 1").find("Reason"), std::string::npos);
+    for (int i = 0; i < 20 && ValueOf(out, kStp + ".2.0") != "INTEGER: 4096"; ++i) {
+        std::this_thread::sleep_for(200ms);
+        out = Snmp("snmpget", V2(), sim.port(), kStp + ".2.0 " + kStp + ".4.0 " + kStp + ".5.0 " + kStpPort + ".2.3 " +
+                   kStpPort + ".10.3 " + kStp + ".12.0", "0.5", 0);
+    }
+    EXPECT_EQ(ValueOf(out, kStp + ".2.0"), "INTEGER: 4096") << out;
+    EXPECT_EQ(ValueOf(out, kStp + ".5.0"), "Hex-STRING: 10 00 02 54 51 01 00 00 ") << out;
+    EXPECT_EQ(ValueOf(out, kStpPort + ".2.3"), "INTEGER: 16") << out;
+    EXPECT_EQ(ValueOf(out, kStp + ".12.0"), "INTEGER: 4000") << out;
+    EXPECT_EQ(ValueOf(out, kStp + ".4.0"), "Counter32: 0") << out;
+    EXPECT_EQ(ValueOf(out, kStpPort + ".10.3"), "Counter32: 0") << out;
+}
+
+namespace {
+
+const std::string kAdmin = "1.3.6.1.4.1.32473.10.76.10.25";
+
+// The name index of a text: its length, then its bytes as unsigned numbers.
+std::string NameIndex(const std::string& name)
+{
+    std::string s = std::to_string(name.size());
+    for (unsigned char c : name)
+        s += "." + std::to_string(c);
+    return s;
+}
+
+std::string Cell(int table, int column, const std::string& index)
+{
+    return kAdmin + "." + std::to_string(table) + ".1.1." + std::to_string(column) + "." + index;
+}
+
+// snmpset of a row's cells in one request; the output.
+std::string SetRow(std::uint16_t port, const std::string& args) { return Snmp("snmpset", V2("private"), port, args); }
+
+bool Answers(std::uint16_t port, const std::string& auth)
+{
+    return Snmp("snmpget", auth, port, kSysDescr, "1", 0).find("TQX-8800") != std::string::npos;
+}
+
+} // namespace
+
+// What the agent tables hold is what the agent enforces: communities, SNMPv3 users, groups and views
+// made and destroyed through their row status, and the rows a switch refuses.
+TEST(SimAgent, AgentTablesAreWhatTheAgentEnforces)
+{
+    SimAgent sim("TQX-8800", {"--user", "pages:authPriv:SHA:pagespassword:DES:pagesprivacy"});
+    ASSERT_TRUE(sim.ok()) << sim.process().output();
+    const auto port = sim.port();
+    // Factory rows: public and private for v1 and v2c, the command line's user, passwords unreadable.
+    EXPECT_TRUE(Answers(port, V1("public")));
+    EXPECT_TRUE(Answers(port, V2("private")));
+    EXPECT_TRUE(Answers(port, "-v3 -u pages -l authPriv -a SHA -A pagespassword -x DES -X pagesprivacy"));
+    EXPECT_EQ(ValueOf(Snmp("snmpget", V2(), port, Cell(2, 5, NameIndex("pages") + ".3")), Cell(2, 5, NameIndex("pages") + ".3")),
+              "\"\"");
+
+    // A community for the read-only user public: it reads with v1 and v2c, cannot write, and is gone
+    // when its row is destroyed.
+    const std::string guest = NameIndex("guest");
+    EXPECT_NE(SetRow(port, Cell(5, 3, guest) + " i 5").find("INTEGER: 5"), std::string::npos);
+    EXPECT_NE(SetRow(port, Cell(5, 2, guest) + " s public " + Cell(5, 3, guest) + " i 1").find("INTEGER: 1"), std::string::npos);
+    EXPECT_TRUE(Answers(port, V1("guest")));
+    EXPECT_TRUE(Answers(port, V2("guest")));
+    EXPECT_NE(Snmp("snmpset", V2("guest"), port, kSysLocation + " s x").find("noAccess"), std::string::npos);
+    SetRow(port, Cell(5, 3, guest) + " i 6");
+    EXPECT_FALSE(Answers(port, V2("guest")));
+
+    // SNMPv3 users made in the table, with their group at the user's level.
+    struct User {
+        std::string name, auth, authPassword, priv, privPassword, level, args;
+    };
+    const std::vector<User> users = {
+        {"md5des", "2", "md5secret", "2", "dessecret", "3", "-l authPriv -a MD5 -A md5secret -x DES -X dessecret"},
+        {"shaonly", "3", "shasecret", "1", "", "2", "-l authNoPriv -a SHA -A shasecret"},
+        {"plain", "1", "", "1", "", "1", "-l noAuthNoPriv"},
+        // A name beyond ASCII: its UTF-8 bytes are the index.
+        {"b\xc3\xa4r", "2", "baersecret", "1", "", "2", "-l authNoPriv -a MD5 -A baersecret"},
+    };
+    for (const auto& u : users) {
+        SCOPED_TRACE(u.name);
+        const std::string user = NameIndex(u.name) + ".3";
+        const std::string group = NameIndex("g" + u.name) + ".3." + u.level;
+        SetRow(port, Cell(3, 7, group) + " i 5");
+        SetRow(port, Cell(3, 3, group) + " i " + u.level + " " + Cell(3, 4, group) + " s all " + Cell(3, 7, group) + " i 1");
+        SetRow(port, Cell(2, 8, user) + " i 5");
+        std::string cells = Cell(2, 3, user) + " s g" + u.name + " " + Cell(2, 4, user) + " i " + u.auth + " " +
+                            Cell(2, 6, user) + " i " + u.priv;
+        if (!u.authPassword.empty())
+            cells += " " + Cell(2, 5, user) + " s " + u.authPassword;
+        if (!u.privPassword.empty())
+            cells += " " + Cell(2, 7, user) + " s " + u.privPassword;
+        SetRow(port, cells);
+        EXPECT_NE(SetRow(port, Cell(2, 8, user) + " i 1").find("INTEGER: 1"), std::string::npos);
+        EXPECT_TRUE(Answers(port, "-v3 -u '" + u.name + "' " + u.args));
+    }
+    EXPECT_FALSE(Answers(port, "-v3 -u md5des -l authPriv -a MD5 -A wrongsecret -x DES -X dessecret"));
+    // Destroying the user takes the keys away.
+    SetRow(port, Cell(2, 8, NameIndex("shaonly") + ".3") + " i 6");
+    EXPECT_FALSE(Answers(port, "-v3 -u shaonly -l authNoPriv -a SHA -A shasecret"));
+
+    // A view's subtree and mask limit what a community sees: the system group of every interface
+    // column entry 1 (mask 1.1.1.1.1.1.1.1.1.0: the column arc is any).
+    const std::string sys = NameIndex("sys") + ".7.1.3.6.1.2.1.1";
+    const std::string ifs = NameIndex("sys") + ".11.1.3.6.1.2.1.2.2.1.1.1";
+    SetRow(port, Cell(4, 5, sys) + " i 4");
+    SetRow(port, Cell(4, 5, ifs) + " i 5");
+    SetRow(port, Cell(4, 3, ifs) + " x 0101010101010101010001 " + Cell(4, 5, ifs) + " i 1");
+    const std::string viewer = NameIndex("viewer");
+    SetRow(port, Cell(3, 7, viewer + ".2.1") + " i 5");
+    SetRow(port, Cell(3, 4, viewer + ".2.1") + " s sys " + Cell(3, 7, viewer + ".2.1") + " i 1");
+    SetRow(port, Cell(2, 8, viewer + ".2") + " i 5");
+    SetRow(port, Cell(2, 3, viewer + ".2") + " s viewer " + Cell(2, 8, viewer + ".2") + " i 1");
+    SetRow(port, Cell(5, 3, viewer) + " i 5");
+    SetRow(port, Cell(5, 2, viewer) + " s viewer " + Cell(5, 3, viewer) + " i 1");
+    const auto seen = Rows(Snmp("snmpwalk", V2("viewer"), port, "1.3.6.1.2.1"), "1.3.6.1.2.1");
+    for (const auto& [oid, value] : seen)
+        EXPECT_TRUE(oid.rfind("1.", 0) == 0 || std::regex_match(oid, std::regex("2\\.2\\.1\\.[0-9]+\\.1"))) << oid;
+    EXPECT_EQ(seen.count("1.5.0"), 1u);
+    EXPECT_EQ(seen.count("2.2.1.8.1"), 1u);   // ifOperStatus.1: the column arc is any
+    EXPECT_EQ(seen.count("2.2.1.8.2"), 0u);   // port 2 is not in the view
+    EXPECT_FALSE(Answers(port, V1("viewer")));  // the user is a v2c user only
+
+    // Rows a switch refuses.
+    struct Refusal {
+        std::string args, reason;
+    };
+    const std::vector<Refusal> refusals = {
+        {Cell(2, 8, "0.2") + " i 5", "noCreation"},                             // an empty name
+        {Cell(2, 8, NameIndex("x") + ".4") + " i 5", "noCreation"},             // version 4
+        {Cell(3, 7, NameIndex("x") + ".2.3") + " i 5", "noCreation"},           // v2c at authPriv
+        {Cell(4, 5, NameIndex("x") + ".2.1") + " i 5", "noCreation"},           // arc count and arcs differ
+        {Cell(6, 4, "127.0.0.1") + " i 5", "noCreation"},                       // a loopback trap host
+        {Cell(6, 4, "224.0.0.1") + " i 5", "noCreation"},                       // a group address
+        {Cell(5, 3, NameIndex("x")) + " i 1", "inconsistentValue"},             // activating a missing row
+        {Cell(5, 3, NameIndex("x")) + " i 4", "inconsistentValue"},             // createAndGo without a user
+        {Cell(2, 8, NameIndex("v1user") + ".1") + " i 4 " + Cell(2, 3, NameIndex("v1user") + ".1") + " s public " +
+             Cell(2, 4, NameIndex("v1user") + ".1") + " i 2", "inconsistentValue"},   // keys for a v1 user
+        {Cell(2, 8, NameIndex("short") + ".3") + " i 4 " + Cell(2, 3, NameIndex("short") + ".3") + " s g " +
+             Cell(2, 4, NameIndex("short") + ".3") + " i 2 " + Cell(2, 5, NameIndex("short") + ".3") + " s 1234567",
+         "inconsistentValue"},                                                  // a password of 7 characters
+        {Cell(4, 5, NameIndex("m") + ".2.1.3") + " i 4 " + Cell(4, 3, NameIndex("m") + ".2.1.3") + " x 0102", "wrongValue"},
+        {Cell(4, 5, NameIndex("m") + ".2.1.3") + " i 4 " + Cell(4, 3, NameIndex("m") + ".2.1.3") + " x 010101",
+         "inconsistentValue"},                                                  // more mask bytes than arcs
+        {Cell(3, 7, NameIndex("lv") + ".3.2") + " i 4 " + Cell(3, 3, NameIndex("lv") + ".3.2") + " i 3",
+         "inconsistentValue"},                                                  // a level other than the index's
+        {kAdmin + ".7.0 x 01020304", "wrongLength"},                            // an engine ID of 4 octets
+        {kAdmin + ".1.0 i 3", "wrongValue"},
+    };
+    for (const auto& r : refusals) {
+        SCOPED_TRACE(r.args);
+        EXPECT_TRUE(Refused(SetRow(port, r.args), r.reason)) << SetRow(port, r.args);
+    }
+    // The eleventh community is refused.
+    const std::string walk = Snmp("snmpwalk", V2(), port, kAdmin + ".5.1.1.3");
+    int communities = CountLines(walk, "." + kAdmin + ".5.1.1.3.");
+    for (int i = communities; i < 10; ++i)
+        EXPECT_NE(SetRow(port, Cell(5, 3, NameIndex("c" + std::to_string(i))) + " i 5").find("INTEGER: 5"), std::string::npos);
+    EXPECT_TRUE(Refused(SetRow(port, Cell(5, 3, NameIndex("c10")) + " i 5"), "resourceUnavailable"));
+}
+
+// The host table and the trap switches decide where and which notifications go: link changes from the
+// control channel and the cold start after a reboot, received by net-snmp's snmptrapd.
+TEST(SimAgent, TrapHostsReceiveWhatTheSwitchesAllow)
+{
+    const std::string host = tqxtest::LocalHostAddress();
+    if (host.empty())
+        GTEST_SKIP() << "this machine has no address but the loopback one";
+    tqxtest::TrapReceiver trapd(host);
+    ASSERT_TRUE(trapd.ok()) << trapd.process().output();
+    const std::string sock = (std::filesystem::temp_directory_path() / ("tqx-trap-" + std::to_string(::getpid()) + ".sock")).string();
+    SimAgent sim("TQX-8800", {"--control", sock, "--trap-port", std::to_string(trapd.port()), "--reboot-time", "300"});
+    ASSERT_TRUE(sim.ok()) << sim.process().output();
+    const auto port = sim.port();
+    const std::string row = Cell(6, 4, host);
+    EXPECT_NE(SetRow(port, row + " i 5").find("INTEGER: 5"), std::string::npos);
+    SetRow(port, Cell(6, 2, host) + " s public " + Cell(6, 3, host) + " i 2 " + row + " i 1");
+    const std::string linkDown = ".1.3.6.1.6.3.1.1.4.1.0 = OID: .1.3.6.1.6.3.1.1.5.3";
+    const std::string linkUp = ".1.3.6.1.6.3.1.1.4.1.0 = OID: .1.3.6.1.6.3.1.1.5.4";
+    ASSERT_TRUE(SimControl(sock, "link 1 down", nullptr));
+    EXPECT_TRUE(trapd.process().waitForOutput(linkDown, 5s)) << trapd.process().output();
+    EXPECT_NE(trapd.process().output().find(".1.3.6.1.2.1.2.2.1.1.1 = INTEGER: 1"), std::string::npos);
+    // Twisted-pair link traps off: the next link-down is not sent, the link-up after switching on is.
+    EXPECT_NE(SetRow(port, kAdmin + ".8.4.0 i 2").find("INTEGER: 2"), std::string::npos);
+    trapd.process().clearOutput();
+    ASSERT_TRUE(SimControl(sock, "link 2 down", nullptr));
+    SetRow(port, kAdmin + ".8.4.0 i 1");
+    ASSERT_TRUE(SimControl(sock, "link 2 up", nullptr));
+    EXPECT_TRUE(trapd.process().waitForOutput(linkUp, 5s)) << trapd.process().output();
+    EXPECT_EQ(trapd.process().output().find(linkDown), std::string::npos) << trapd.process().output();
+
+    // Global state disabled: the agent answers nothing and sends nothing until the console turns it on.
+    SetRow(port, kAdmin + ".1.0 i 2");
+    EXPECT_FALSE(Answers(port, V2("public")));
+    trapd.process().clearOutput();
+    ASSERT_TRUE(SimControl(sock, "link 1 up", nullptr));
+    ASSERT_TRUE(SimControl(sock, "snmp on", nullptr));
+    EXPECT_TRUE(Answers(port, V2("public")));
+    ASSERT_TRUE(SimControl(sock, "link 1 down", nullptr));
+    EXPECT_TRUE(trapd.process().waitForOutput(linkDown, 5s)) << trapd.process().output();
+    EXPECT_EQ(trapd.process().output().find(linkUp), std::string::npos) << trapd.process().output();
+
+    // A saved host gets the cold start after a reboot; an SNMPv1 host gets SNMPv1 traps.
+    SetRow(port, Cell(6, 3, host) + " i 1");
+    SetRow(port, kSave + " i 1");
+    trapd.process().clearOutput();
+    SetRow(port, kReboot + " i 1");
+    EXPECT_TRUE(trapd.process().waitForOutput("Cold Start Trap (0)", 10s)) << trapd.process().output();
+    // Destroyed, the host gets nothing more; made again (SNMPv2c), it gets the next one.
+    SetRow(port, row + " i 6");
+    trapd.process().clearOutput();
+    ASSERT_TRUE(SimControl(sock, "link 1 up", nullptr));
+    SetRow(port, Cell(6, 4, host) + " i 5");
+    SetRow(port, Cell(6, 2, host) + " s public " + row + " i 1");
+    ASSERT_TRUE(SimControl(sock, "link 1 down", nullptr));
+    EXPECT_TRUE(trapd.process().waitForOutput(linkDown, 5s)) << trapd.process().output();
+    EXPECT_EQ(trapd.process().output().find("Link Up Trap"), std::string::npos) << trapd.process().output();
+}
+
+// The engine ID written is the one the agent runs with after the next reboot (it is kept without a
+// save): SNMPv3 requests naming the new ID fail before and succeed after.
+TEST(SimAgent, EngineIdTakesEffectAfterReboot)
+{
+    SimAgent sim("TQX-8800", {"--user", "pages:authNoPriv:MD5:pagespassword", "--reboot-time", "300"});
+    ASSERT_TRUE(sim.ok()) << sim.process().output();
+    const std::string v3 = "-v3 -u pages -l authNoPriv -a MD5 -A pagespassword";
+    const std::string factory = ValueOf(Snmp("snmpget", V2(), sim.port(), kAdmin + ".7.0"), kAdmin + ".7.0");
+    EXPECT_EQ(factory, "Hex-STRING: 80 00 7E D9 03 02 54 51 01 00 00 ");
+    EXPECT_TRUE(Answers(sim.port(), v3 + " -e 0x80007ed903025451010000"));
+    EXPECT_NE(Snmp("snmpset", V2("private"), sim.port(), kAdmin + ".7.0 x 8000081c044653").find("80 00 08 1C 04 46 53"),
+              std::string::npos);
+    EXPECT_FALSE(Answers(sim.port(), v3 + " -e 0x8000081c044653"));
+    EXPECT_TRUE(Answers(sim.port(), v3));
+    Snmp("snmpset", V2("private"), sim.port(), kReboot + " i 1");
+    bool back = false;
+    for (int i = 0; i < 30 && !back; ++i)
+        back = Answers(sim.port(), v3 + " -e 0x8000081c044653");
+    EXPECT_TRUE(back);
+    EXPECT_FALSE(Answers(sim.port(), v3 + " -e 0x80007ed903025451010000"));
+}
+
+// An SNMPv3 trap host gets notifications as its user (snmptrapd knows the user under the switch's
+// engine ID); a request with an unknown community is an authentication failure, announced while
+// that trap switch is on.
+TEST(SimAgent, SnmpV3TrapHostAndAuthenticationFailures)
+{
+    const std::string host = tqxtest::LocalHostAddress();
+    if (host.empty())
+        GTEST_SKIP() << "this machine has no address but the loopback one";
+    tqxtest::TrapReceiver trapd(host, {"createUser -e 0x80007ed903025451010000 md5u MD5 md5password"});
+    ASSERT_TRUE(trapd.ok()) << trapd.process().output();
+    const std::string sock = (std::filesystem::temp_directory_path() / ("tqx-trap3-" + std::to_string(::getpid()) + ".sock")).string();
+    SimAgent sim("TQX-8800", {"--control", sock, "--trap-port", std::to_string(trapd.port()), "--user",
+                              "md5u:authNoPriv:MD5:md5password"});
+    ASSERT_TRUE(sim.ok()) << sim.process().output();
+    const auto port = sim.port();
+    const std::string row = Cell(6, 4, host);
+    SetRow(port, row + " i 5");
+    EXPECT_NE(SetRow(port, Cell(6, 2, host) + " s md5u " + Cell(6, 3, host) + " i 4 " + row + " i 1").find("INTEGER: 1"),
+              std::string::npos);
+    ASSERT_TRUE(SimControl(sock, "link 1 down", nullptr));
+    EXPECT_TRUE(trapd.process().waitForOutput(".1.3.6.1.6.3.1.1.4.1.0 = OID: .1.3.6.1.6.3.1.1.5.3", 5s))
+        << trapd.process().output();
+    const std::string authFailure = ".1.3.6.1.6.3.1.1.4.1.0 = OID: .1.3.6.1.6.3.1.1.5.5";
+    EXPECT_FALSE(Answers(port, V2("nosuchcommunity")));
+    EXPECT_TRUE(trapd.process().waitForOutput(authFailure, 5s)) << trapd.process().output();
+    SetRow(port, kAdmin + ".8.1.0 i 2");
+    trapd.process().clearOutput();
+    EXPECT_FALSE(Answers(port, V2("nosuchcommunity")));
+    ASSERT_TRUE(SimControl(sock, "link 1 up", nullptr));
+    EXPECT_TRUE(trapd.process().waitForOutput(".1.3.6.1.6.3.1.1.5.4", 5s)) << trapd.process().output();
+    EXPECT_EQ(trapd.process().output().find(authFailure), std::string::npos) << trapd.process().output();
+}

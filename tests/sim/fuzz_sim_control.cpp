@@ -1,9 +1,12 @@
 // Control lines, command lines and SET requests against a small PoE switch: nothing crashes, every
 // control line gets an answer of the documented form, and SETs never leave an active VLAN with untagged
-// ports outside its egress ports, a PVID naming no VLAN, or a port in two trunks.
+// ports outside its egress ports, a PVID naming no VLAN, a port in two trunks, or spanning-tree timers
+// and port values that break their rules.
 #include "sim/Device.h"
 #include "sim/Options.h"
 #include "sim/PortBitmap.h"
+#include "sim/Stp.h"
+#include "sim/SnmpAdmin.h"
 #include "sim/Trunk.h"
 #include "sim/Vlan.h"
 
@@ -76,6 +79,72 @@ void CheckVlansAndTrunks(const tqxsim::ObjectMap& objects)
     }
 }
 
+// What the spanning-tree rules keep true: timers in range and in relation, the root's id made of the
+// priority and the bridge address, each port's state following its link and its STP setting, and the
+// standard and vendor views of a port's priority agreeing.
+void CheckStp(const tqxsim::ObjectMap& objects, int nPorts)
+{
+    using namespace tqxsim;
+    auto number = [&](const Oid& o) {
+        auto it = objects.find(o);
+        if (it == objects.end())
+            std::abort();
+        return it->second.number;
+    };
+    auto scalar = [](std::uint32_t n) { return Oid{1, 3, 6, 1, 2, 1, 17, 2, n, 0}; };
+    auto cell = [](const Oid& entry, std::uint32_t column, int port) {
+        Oid o = entry;
+        o.push_back(column);
+        o.push_back(static_cast<std::uint32_t>(port));
+        return o;
+    };
+    const auto maxAge = number(scalar(stpBridgeMaxAge));
+    const auto hello = number(scalar(stpBridgeHelloTime));
+    const auto delay = number(scalar(stpBridgeForwardDelay));
+    if (maxAge < 600 || maxAge > 4000 || hello < 100 || hello > 1000 || delay < 400 || delay > 3000 ||
+        2 * (delay - 100) < maxAge || maxAge < 2 * (hello + 100) || number(scalar(stpMaxAge)) != maxAge)
+        std::abort();
+    const auto priority = number(scalar(stpPriority));
+    const auto root = objects.find(scalar(stpDesignatedRoot));
+    if (priority % 4096 != 0 || root == objects.end() || root->second.bytes.size() != 8 ||
+        static_cast<unsigned char>(root->second.bytes[0]) != (priority >> 8))
+        std::abort();
+    for (int p = 1; p <= nPorts; ++p) {
+        const auto oper = objects.find(cell({1, 3, 6, 1, 2, 1, 2, 2, 1}, 8, p));
+        const bool link = oper != objects.end() && oper->second.number == 1;
+        const bool on = number(cell(oids::dot1dStpPortEntry, stpPortEnable, p)) == 1;
+        if (number(cell(oids::dot1dStpPortEntry, stpPortState, p)) != (link && on ? 5 : 1) ||
+            number(cell(oids::dot1dStpPortEntry, stpPortPriority, p)) != number(cell(oids::stpPortEntry, stpVendorPriority, p)))
+            std::abort();
+    }
+}
+
+// What the agent tables keep true: every active row is one the agent can enforce.
+void CheckAgentTables(const tqxsim::CSnmpAdminFeature& admin, const tqxsim::ObjectMap& objects)
+{
+    using namespace tqxsim;
+    for (const Oid& index : admin.Users().Indexes(objects)) {
+        if (!admin.Users().Active(objects, index))
+            continue;
+        const Row row = admin.Users().Read(objects, index);
+        if (row.at(userGroup).bytes.empty() || (row.at(userVersion).number != 3 && row.at(userAuthProtocol).number != 1))
+            std::abort();
+        if (row.at(userAuthProtocol).number != 1 && row.at(userAuthPassword).bytes.size() < 8)
+            std::abort();
+    }
+    for (const Oid& index : admin.Views().Indexes(objects)) {
+        size_t pos = 0;
+        std::string name;
+        if (!ReadNameIndex(index, &pos, &name) || index.size() != pos + 1 + index[pos])
+            std::abort();
+        if (admin.Views().Active(objects, index) && admin.Views().Read(objects, index).at(viewMask).bytes.size() > index[pos])
+            std::abort();
+    }
+    if (admin.Communities().Indexes(objects).size() > CSnmpAdminFeature::kMaxCommunities ||
+        admin.Hosts().Indexes(objects).size() > CSnmpAdminFeature::kMaxHosts)
+        std::abort();
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size)
@@ -141,6 +210,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size)
                     std::abort();
             }
             CheckVlansAndTrunks(device.Objects());
+            CheckStp(device.Objects(), device.PortCount());
+            CheckAgentTables(device.SnmpAdmin(), device.Objects());
         }
         Oid next;
         Value v;

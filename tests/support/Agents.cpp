@@ -2,6 +2,7 @@
 
 #include <arpa/inet.h>
 #include <fcntl.h>
+#include <ifaddrs.h>
 #include <netinet/in.h>
 #include <poll.h>
 #include <pwd.h>
@@ -297,6 +298,49 @@ bool UdpReceiver::receive(std::string* datagram, std::chrono::milliseconds timeo
         return false;
     datagram->assign(buf, static_cast<size_t>(n));
     return true;
+}
+
+TrapReceiver::TrapReceiver(const std::string& address, const std::vector<std::string>& extraConfig)
+{
+    const auto conf = m_dir.path() / "snmptrapd.conf";
+    {
+        std::ofstream out(conf);
+        out << "disableAuthorization yes\n";
+        for (const auto& line : extraConfig)
+            out << line << "\n";
+    }
+    for (int attempt = 0; attempt < 5 && !m_ok; ++attempt) {
+        m_process.stop();
+        m_port = FreeUdpPort();
+        // -f foreground, -Lo log to stdout, -C only our file, -On numeric OIDs, no MIB files.
+        const std::vector<std::string> argv = {"/usr/sbin/snmptrapd", "-f", "-Lo", "-C", "-c", conf.string(), "-On",
+                                               "-M", "/nonexistent", "-m", "",
+                                               "udp:" + address + ":" + std::to_string(m_port)};
+        const std::vector<std::string> env = {"SNMP_PERSISTENT_DIR=" + (m_dir.path() / "persist").string(), "MIBS=",
+                                              "MIBDIRS=/nonexistent"};
+        m_ok = m_process.start(argv, env) && m_process.waitForOutput("NET-SNMP version", std::chrono::seconds(15));
+    }
+}
+
+std::string LocalHostAddress()
+{
+    ifaddrs* list = nullptr;
+    if (::getifaddrs(&list) != 0)
+        return {};
+    std::string found;
+    for (ifaddrs* a = list; a && found.empty(); a = a->ifa_next) {
+        if (!a->ifa_addr || a->ifa_addr->sa_family != AF_INET)
+            continue;
+        const auto* in = reinterpret_cast<const sockaddr_in*>(a->ifa_addr);
+        const std::uint32_t host = ntohl(in->sin_addr.s_addr);
+        if ((host >> 24) == 127)
+            continue;
+        char text[INET_ADDRSTRLEN] = {};
+        if (::inet_ntop(AF_INET, &in->sin_addr, text, sizeof text))
+            found = text;
+    }
+    ::freeifaddrs(list);
+    return found;
 }
 
 } // namespace tqxtest

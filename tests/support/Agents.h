@@ -119,6 +119,24 @@ private:
     ChildProcess m_process;
 };
 
+// net-snmp's snmptrapd on address:port (address one of this machine's own), logging every notification
+// it receives on its standard output, one line each with numeric OIDs. SNMPv1 and SNMPv2c
+// notifications of any community are taken; extraConfig adds lines to its snmptrapd.conf (e.g. the
+// createUser line of an SNMPv3 sender).
+class TrapReceiver {
+public:
+    explicit TrapReceiver(const std::string& address, const std::vector<std::string>& extraConfig = {});
+    bool ok() const { return m_ok; }
+    std::uint16_t port() const { return m_port; }
+    ChildProcess& process() { return m_process; }
+
+private:
+    TempDir m_dir;
+    std::uint16_t m_port = 0;
+    bool m_ok = false;
+    ChildProcess m_process;
+};
+
 // A UDP socket on 127.0.0.1:port() that collects what is sent to it (a syslog server, say).
 class UdpReceiver {
 public:
@@ -135,6 +153,10 @@ private:
     int m_fd = -1;
     std::uint16_t m_port = 0;
 };
+
+// An IPv4 address of this machine other than a loopback one (trap hosts must be real hosts), or ""
+// when it has none.
+std::string LocalHostAddress();
 
 // Path of a program built by this project (relative to the build folder), e.g. "sim/tqx-sim".
 std::string BuiltProgram(const std::string& relative);
