@@ -15,6 +15,8 @@
 #include <QLineEdit>
 #include <QVBoxLayout>
 
+#include <vector>
+
 namespace {
 
 constexpr int kFixedWidth = 150;
@@ -76,19 +78,22 @@ bool CLldpRemoteDlg::OnInitDialog()
     CPageDlg::OnInitDialog();
     setWindowTitle(QStringLiteral("LLDP Remote Port Information"));
     m_pList->SetExtendedStyle(CListCtrl::kGridLines | CListCtrl::kFullRowSelect | CListCtrl::kFlatScrollBars);
+    // Chassis ID and the three texts are centred and 150 wide, the others as wide as their heading.
     int nCol = 0;
+    std::vector<int> centred;
     for (const char* pszHeading : {"Port", "Entity", "Chassis ID Subtype", "Chassis ID", "Port ID Subtype", "Port ID",
                                    "Port Description", "System Name", "System Description"}) {
         const QString heading = QString::fromLatin1(pszHeading);
-        const bool bFixed = heading == QLatin1String("Chassis ID") || nCol >= 6;
-        if (bFixed) {
+        if (heading == QLatin1String("Chassis ID") || nCol >= 6) {
             m_pList->InsertColumn(nCol, heading, kFixedWidth);
-            m_pList->headerItem()->setTextAlignment(nCol, Qt::AlignCenter);
+            centred.push_back(nCol);
         } else {
             InsertColumnAuto(*m_pList, nCol, heading);
         }
         ++nCol;
     }
+    for (int c : centred)
+        m_pList->headerItem()->setTextAlignment(c, Qt::AlignCenter);
     m_pCount->setText(QStringLiteral("0"));
     OnRefresh();
     return true;
