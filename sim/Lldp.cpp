@@ -195,8 +195,11 @@ SetError CLldpFeature::CheckSet(const ObjectMap& objects, const Oid& oid, const 
 
 void CLldpFeature::Committed(ObjectMap& objects, const Oid& oid)
 {
+    // Disabled, the agent forgets its neighbours; enabled, it hears those it misses (a state written
+    // again as it was keeps the rows).
     if (oid == oids::lldpState)
-        Restarted(objects);
+        for (int p = 1; p <= m_nPorts; ++p)
+            UpdatePort(objects, p);
 }
 
 void CLldpFeature::PortChanged(ObjectMap& objects, int port) const

@@ -172,7 +172,11 @@ TEST(SimLldp, RemoteTableFollowsLinksAgentAndControlChannel)
     EXPECT_EQ(control("link 4 up"), "ok");
     EXPECT_TRUE(RemoteTable(sim.port()).names.empty());
     ASSERT_EQ(Snmp("snmpset", "private", sim.port(), L + ".1.0 i 1").find("Reason"), std::string::npos);
-    EXPECT_EQ(RemoteTable(sim.port()).names.size(), 4u);
+    r = RemoteTable(sim.port());
+    EXPECT_EQ(r.names.size(), 4u);
+    // Enabled once more, it keeps what it hears.
+    ASSERT_EQ(Snmp("snmpset", "private", sim.port(), L + ".1.0 i 1").find("Reason"), std::string::npos);
+    EXPECT_EQ(RemoteTable(sim.port()).indexes, r.indexes);
 
     for (const char* bad : {"neighbour 5 remove", "neighbour 99 add x", "neighbour 5 add", "neighbour 5 move x"}) {
         SCOPED_TRACE(bad);
