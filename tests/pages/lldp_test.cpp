@@ -186,6 +186,36 @@ TEST(LldpGlobal, ChecksStopTheWriteAndGoodValuesAreReadBack)
     page.reject();
 }
 
+// A write the switch does not answer is sent three times, a second apart, and says nothing; one that
+// is answered is sent once.
+TEST(LldpGlobal, AnUnansweredWriteIsTriedThreeTimes)
+{
+    App();
+    Switch sw("TQX-8800");
+    ASSERT_TRUE(sw.ok());
+    tqxtest::UseAgent(sw.port(), false, "300");
+    CMessageRecorder boxes(true);
+    CLldpGlobalDlg page;
+    page.show();
+    ASSERT_TRUE(GlobalRead(page));
+    ASSERT_TRUE(sw.Control({"drop 1"}));
+    sw.ClearLog();
+    FindControl<QCheckBox>(&page, G::IDC_ENABLE)->setChecked(false);
+    Click(page, G::IDC_APPLY_STATE);
+    EXPECT_EQ(sw.Sets(3).size(), 3u);
+    ASSERT_TRUE(sw.Control({"drop 0"}));
+    ASSERT_TRUE(WaitFor([&] { return !page.IsReading() && Enabled(page, G::IDC_APPLY_STATE); }, 20000));
+    sw.ClearLog();
+    FindControl<QCheckBox>(&page, G::IDC_ENABLE)->setChecked(false);
+    Click(page, G::IDC_APPLY_STATE);
+    ASSERT_TRUE(GlobalRead(page));
+    EXPECT_EQ(sw.Sets(1).size(), 1u);
+    EXPECT_FALSE(Checked(page, G::IDC_ENABLE));
+    EXPECT_EQ(SnmpGetHex(sw.port(), L + "1.0"), "2");
+    EXPECT_TRUE(boxes.texts.empty());
+    page.reject();
+}
+
 // The state write disables the agent; the MED page then says so and keeps its controls off; enabled
 // again, the page works.
 TEST(LldpMed, DisabledAgentKeepsThePageOff)
