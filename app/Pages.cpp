@@ -2,6 +2,9 @@
 
 #include "app/ModuleDlg.h"
 #include "pages/device/DeviceConfigDlg.h"
+#include "pages/lldp/LldpGlobalDlg.h"
+#include "pages/lldp/LldpMedDlg.h"
+#include "pages/lldp/LldpRemoteDlg.h"
 #include "pages/maint/FirmwareDlg.h"
 #include "pages/maint/SyslogHostDlg.h"
 #include "pages/mib/ForwardingTableDlg.h"
@@ -56,6 +59,9 @@ void RegisterModulePages()
     CModuleDlg::RegisterPage(CModuleDlg::ID_SNMP_COMMUNITY, Factory<CSnmpCommunityDlg>());
     CModuleDlg::RegisterPage(CModuleDlg::ID_SNMP_ENGINE_ID, Factory<CSnmpEngineIdDlg>());
     CModuleDlg::RegisterPage(CModuleDlg::ID_SNMP_TRAP, Factory<CSnmpTrapDlg>());
+    CModuleDlg::RegisterPage(CModuleDlg::ID_LLDP_GLOBAL, Factory<CLldpGlobalDlg>());
+    CModuleDlg::RegisterPage(CModuleDlg::ID_LLDP_REMOTE, Factory<CLldpRemoteDlg>());
+    CModuleDlg::RegisterPage(CModuleDlg::ID_LLDP_MED, Factory<CLldpMedDlg>());
     CModuleDlg::RegisterPortPage([](int nPort) -> std::unique_ptr<QDialog> {
         return std::make_unique<CPortConfigDlg>(nullptr, nPort);
     });
