@@ -16,6 +16,10 @@
 #include "pages/stp/StpBridgeDlg.h"
 #include "pages/snmp/SnmpScalarPages.h"
 #include "pages/snmp/SnmpTablePages.h"
+#include "pages/traffic/ArpSpoofingDlg.h"
+#include "pages/traffic/DhcpScreeningDlg.h"
+#include "pages/traffic/JumboFrameDlg.h"
+#include "pages/traffic/MulticastFilterDlg.h"
 #include "pages/trunk/TrunkConfigDlg.h"
 #include "pages/vlan/VlanConfigDlg.h"
 
@@ -56,6 +60,10 @@ void RegisterModulePages()
     CModuleDlg::RegisterPage(CModuleDlg::ID_SNMP_COMMUNITY, Factory<CSnmpCommunityDlg>());
     CModuleDlg::RegisterPage(CModuleDlg::ID_SNMP_ENGINE_ID, Factory<CSnmpEngineIdDlg>());
     CModuleDlg::RegisterPage(CModuleDlg::ID_SNMP_TRAP, Factory<CSnmpTrapDlg>());
+    CModuleDlg::RegisterPage(CModuleDlg::ID_JUMBO_FRAME, Factory<CJumboFrameDlg>());
+    CModuleDlg::RegisterPage(CModuleDlg::ID_MULTICAST_FILTERING, Factory<CMulticastFilterDlg>());
+    CModuleDlg::RegisterPage(CModuleDlg::ID_DHCP_SCREENING, Factory<CDhcpScreeningDlg>());
+    CModuleDlg::RegisterPage(CModuleDlg::ID_ARP_SPOOFING, Factory<CArpSpoofingDlg>());
     CModuleDlg::RegisterPortPage([](int nPort) -> std::unique_ptr<QDialog> {
         return std::make_unique<CPortConfigDlg>(nullptr, nPort);
     });
