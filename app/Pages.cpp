@@ -2,6 +2,7 @@
 
 #include "app/ModuleDlg.h"
 #include "pages/device/DeviceConfigDlg.h"
+#include "pages/dot1x/Dot1xGlobalDlg.h"
 #include "pages/maint/FirmwareDlg.h"
 #include "pages/maint/SyslogHostDlg.h"
 #include "pages/mib/ForwardingTableDlg.h"
@@ -64,6 +65,8 @@ void RegisterModulePages()
     CModuleDlg::RegisterPage(CModuleDlg::ID_MULTICAST_FILTERING, Factory<CMulticastFilterDlg>());
     CModuleDlg::RegisterPage(CModuleDlg::ID_DHCP_SCREENING, Factory<CDhcpScreeningDlg>());
     CModuleDlg::RegisterPage(CModuleDlg::ID_ARP_SPOOFING, Factory<CArpSpoofingDlg>());
+    // The port page opens from the global page.
+    CModuleDlg::RegisterPage(CModuleDlg::ID_8021X, Factory<CDot1xGlobalDlg>());
     CModuleDlg::RegisterPortPage([](int nPort) -> std::unique_ptr<QDialog> {
         return std::make_unique<CPortConfigDlg>(nullptr, nPort);
     });

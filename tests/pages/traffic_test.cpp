@@ -1,9 +1,11 @@
 // The traffic and port-security pages against tqx-sim (TQX-8800, 24 ports): jumbo frames, multicast
-// filtering per VLAN, DHCP server screening and ARP spoofing prevention. Each page's refusals are one
+// filtering per VLAN, DHCP server screening, ARP spoofing prevention and 802.1X. Each page's refusals are one
 // table (its message, nothing sent), its writes are read back with snmpget, and the switch itself
 // refuses what would split a trunk.
 #include "pages/common/IpAddressCtrl.h"
 #include "pages/common/MessageBox.h"
+#include "pages/dot1x/Dot1xGlobalDlg.h"
+#include "pages/dot1x/Dot1xPortDlg.h"
 #include "pages/traffic/ArpSpoofingDlg.h"
 #include "pages/traffic/DhcpScreeningDlg.h"
 #include "pages/traffic/JumboFrameDlg.h"
@@ -422,4 +424,226 @@ TEST(TrafficSwitch, RefusesWhatASwitchRefuses)
     EXPECT_EQ(SnmpGetHex(sw->port(), kDhcp), "06 00 00 00");
     EXPECT_EQ(SnmpGetHex(sw->port(), kArp + "1.10.0.0.1"), "10.0.0.1");  // the gateway column spells the index
     EXPECT_EQ(SnmpGetHex(sw->port(), kArp + "4.10.0.0.2"), "");
+}
+
+// Every check of the 802.1X global page in its order, one row each: its message and no SET, the
+// timers included (nothing is written before all of them are checked).
+TEST(Dot1xGlobal, EveryRefusalShowsItsMessageAndSendsNothing)
+{
+    App();
+    auto sw = Open8800();
+    ASSERT_NE(sw, nullptr);
+    using G = CDot1xGlobalDlg;
+    const std::string ip = "Invalid RADIUS Server IP Address.";
+    struct Case {
+        const char* what;
+        const char *radius, *key, *confirm;
+        std::array<const char*, 6> timers;  // QuietPeriod, TxPeriod, SuppTimeout, ServerTimeout, MaxReq, ReAuthPeriod
+        std::string message;
+    };
+    const std::array<const char*, 6> ok = {"60", "30", "30", "30", "2", "3600"};
+    const Case cases[] = {
+        {"address 0.0.0.0, key empty too", "0.0.0.0", "", "", ok, ip},
+        {"first octet 0", "0.1.2.3", "k", "k", ok, ip},
+        {"first octet 255", "255.1.2.3", "k", "k", ok, ip},
+        {"last octet 0", "10.1.2.0", "k", "k", ok, ip},
+        {"last octet 255, a timer wrong too", "10.1.2.255", "k", "k", {"65536", "30", "30", "30", "2", "3600"}, ip},
+        {"no key", "10.1.2.3", "", "", ok, "Invalid Key."},
+        {"key not confirmed", "10.1.2.3", "secret", "secreT", ok, "Please confirm the key again !"},
+        {"QuietPeriod 65536", "10.1.2.3", "k", "k", {"65536", "30", "30", "30", "2", "3600"}, "Invalid QuietPeriod (0-65535)"},
+        {"QuietPeriod not a number", "10.1.2.3", "k", "k", {"x", "30", "30", "30", "2", "3600"}, "Invalid QuietPeriod (0-65535)"},
+        {"TxPeriod 0, MaxReq 11", "10.1.2.3", "k", "k", {"0", "0", "30", "30", "11", "3600"}, "Invalid TxPeriod (1-65535)"},
+        {"SuppTimeout 65536", "10.1.2.3", "k", "k", {"0", "1", "65536", "30", "2", "3600"}, "Invalid SuppTimeout (1-65535)"},
+        {"ServerTimeout 0", "10.1.2.3", "k", "k", {"0", "1", "1", "0", "2", "3600"}, "Invalid ServerTimeout (1-65535)"},
+        {"MaxReq 11", "10.1.2.3", "k", "k", {"0", "1", "1", "1", "11", "3600"}, "Invalid MaxReq (1-10)"},
+        {"MaxReq 0", "10.1.2.3", "k", "k", {"0", "1", "1", "1", "0", "3600"}, "Invalid MaxReq (1-10)"},
+        {"ReAuthPeriod 0", "10.1.2.3", "k", "k", {"0", "1", "1", "1", "1", "0"}, "Invalid ReAuthPeriod (1-4294967295)"},
+        {"ReAuthPeriod 4294967296", "10.1.2.3", "k", "k", {"0", "1", "1", "1", "1", "4294967296"},
+         "Invalid ReAuthPeriod (1-4294967295)"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        CMessageRecorder boxes;
+        CDot1xGlobalDlg page;
+        page.show();
+        ASSERT_TRUE(WaitFor([&] { return !page.IsReading(); }, 10000));
+        SetCheck(page, G::IDC_ENABLE, true);
+        FindControl<CIpAddressCtrl>(&page, G::IDC_RADIUS_IP)->SetAddress(QString::fromLatin1(c.radius));
+        SetText(page, G::IDC_KEY, QString::fromLatin1(c.key));
+        SetText(page, G::IDC_CONFIRM_KEY, QString::fromLatin1(c.confirm));
+        const int ids[] = {G::IDC_QUIET_PERIOD, G::IDC_TX_PERIOD, G::IDC_SUPP_TIMEOUT, G::IDC_SERVER_TIMEOUT,
+                           G::IDC_MAX_REQ, G::IDC_REAUTH_PERIOD};
+        for (int i = 0; i < 6; ++i)
+            SetText(page, ids[i], QString::fromLatin1(c.timers[static_cast<std::size_t>(i)]));
+        sw->ClearLog();
+        Click(page, G::IDC_APPLY);
+        EXPECT_EQ(boxes.texts, std::vector<std::string>{c.message});
+        EXPECT_TRUE(sw->Sets().empty());
+        page.reject();
+    }
+}
+
+// The globals read at opening; Apply with the box checked writes state, server and key, then the
+// timers; the key shows in no trace line and reads back empty. Unchecked, only the state is written.
+TEST(Dot1xGlobal, SettingsAreWrittenAndTheKeyStaysSecret)
+{
+    App();
+    auto sw = Open8800();
+    ASSERT_NE(sw, nullptr);
+    using G = CDot1xGlobalDlg;
+    const QString key = QStringLiteral("Radius-Key-4711");
+    tqxtest::TraceRecorder trace;
+    CMessageRecorder boxes;
+    {
+        CDot1xGlobalDlg page;
+        page.show();
+        ASSERT_TRUE(WaitFor([&] { return !page.IsReading(); }, 10000));
+        EXPECT_FALSE(Checked(page, G::IDC_ENABLE));
+        EXPECT_EQ(FindControl<QLineEdit>(&page, G::IDC_QUIET_PERIOD)->text(), "60");
+        EXPECT_EQ(FindControl<QLineEdit>(&page, G::IDC_REAUTH_PERIOD)->text(), "3600");
+        SetCheck(page, G::IDC_ENABLE, true);
+        FindControl<CIpAddressCtrl>(&page, G::IDC_RADIUS_IP)->SetAddress(QStringLiteral("10.0.0.5"));
+        SetText(page, G::IDC_KEY, key);
+        SetText(page, G::IDC_CONFIRM_KEY, key);
+        const std::pair<int, const char*> timers[] = {{G::IDC_QUIET_PERIOD, "0"}, {G::IDC_TX_PERIOD, "15"},
+                                                      {G::IDC_SUPP_TIMEOUT, "20"}, {G::IDC_SERVER_TIMEOUT, "25"},
+                                                      {G::IDC_MAX_REQ, "10"}, {G::IDC_REAUTH_PERIOD, "4294967295"}};
+        for (const auto& [id, value] : timers)
+            SetText(page, id, QString::fromLatin1(value));
+        Combo(page, G::IDC_REAUTH_ENABLED)->setCurrentIndex(0);
+        sw->ClearLog();
+        Click(page, G::IDC_APPLY);
+        EXPECT_TRUE(boxes.texts.empty());
+        const std::vector<std::string> sets = sw->Sets(2);
+        ASSERT_EQ(sets.size(), 2u);
+        EXPECT_EQ(OidsOf(sets[0]), (std::vector<std::string>{kV + "11.2.1.0", kV + "11.1.1.0", kV + "11.1.2.0"}));
+        EXPECT_EQ(OidsOf(sets[1]).size(), 7u);
+        page.reject();
+    }
+    EXPECT_EQ(SnmpGetHex(sw->port(), kV + "11.2.1.0"), "1");
+    EXPECT_EQ(SnmpGetHex(sw->port(), kV + "11.1.1.0"), "10.0.0.5");
+    EXPECT_EQ(SnmpGetHex(sw->port(), kV + "11.1.2.0"), "");  // a secret reads as an empty text
+    const char* const expected[] = {"0", "15", "20", "25", "10", "4294967295", "1"};
+    for (int n = 2; n <= 8; ++n)
+        EXPECT_EQ(SnmpGetHex(sw->port(), kV + "11.2." + std::to_string(n) + ".0"), expected[n - 2]) << n;
+    for (const std::string& line : trace.lines())
+        EXPECT_EQ(line.find(key.toStdString()), std::string::npos) << line;
+    EXPECT_EQ(sw->Requests().size() > 0, true);
+    for (const std::string& line : sw->Requests())
+        EXPECT_EQ(line.find(key.toStdString()), std::string::npos) << line;
+
+    CDot1xGlobalDlg page;
+    page.show();
+    ASSERT_TRUE(WaitFor([&] { return !page.IsReading(); }, 10000));
+    EXPECT_TRUE(Checked(page, G::IDC_ENABLE));
+    EXPECT_EQ(FindControl<CIpAddressCtrl>(&page, G::IDC_RADIUS_IP)->Address(), "10.0.0.5");
+    SetCheck(page, G::IDC_ENABLE, false);
+    sw->ClearLog();
+    Click(page, G::IDC_APPLY);
+    const std::vector<std::string> sets = sw->Sets(1);
+    ASSERT_EQ(sets.size(), 1u);
+    EXPECT_EQ(OidsOf(sets[0]), std::vector<std::string>{kV + "11.2.1.0"});
+    EXPECT_EQ(SnmpGetHex(sw->port(), kV + "11.2.1.0"), "2");
+    EXPECT_EQ(SnmpGetHex(sw->port(), kV + "11.2.2.0"), "0");  // the timers stay
+    page.reject();
+}
+
+// The port page's rules over every port's control: a trunk in the span, and no span that leaves every
+// port force-unauthorized or auto (24 ports; ports 6 and 7 a trunk where the row says so).
+TEST(Dot1xPort, TheCoverageAndTrunkRules)
+{
+    const std::string trunk = "Cannot add an aggregated link to the 802.1X-enabled port";
+    const std::string allUnauth = "Could not set all port  Force Unauthorized to the port access control.";
+    const std::string allAuto = "Could not set all port AUTO  to the port access control.";
+    const std::string allEither = "Could not set all port AUTO or Force Unauthorized to the port access control.";
+    // Every port's control: all forceAuthorized but the given ranges.
+    const auto controls = [](std::initializer_list<std::tuple<int, int, int>> ranges) {
+        std::vector<int> c(24, 3);
+        for (const auto& [first, last, v] : ranges)
+            for (int p = first; p <= last; ++p)
+                c[static_cast<std::size_t>(p - 1)] = v;
+        return c;
+    };
+    std::vector<int> noTrunks(24, 0), trunk67(24, 0);
+    trunk67[5] = trunk67[6] = 1;
+    struct Case {
+        const char* what;
+        int nFrom, nTo, nControl;
+        std::vector<int> controls, trunks;
+        std::string message;
+    };
+    const Case cases[] = {
+        {"span reaching a trunk member", 5, 6, 2, controls({}), trunk67, trunk},
+        {"a trunk member alone, forceAuthorized", 7, 7, 3, controls({}), trunk67, trunk},
+        {"ports 2-24 forceUnauthorized, port 1 too", 1, 1, 1, controls({{2, 24, 1}}), noTrunks, allUnauth},
+        {"ports 2-24 forceUnauthorized, port 1 auto", 1, 1, 2, controls({{2, 24, 1}}), noTrunks, allEither},
+        {"ports 2-24 forceUnauthorized, port 1 forceAuthorized", 1, 1, 3, controls({{2, 24, 1}}), noTrunks, ""},
+        {"ports 1-12 auto, 13-24 auto", 13, 24, 2, controls({{1, 12, 2}}), noTrunks, allAuto},
+        {"ports 1-12 auto, 13-24 forceUnauthorized", 13, 24, 1, controls({{1, 12, 2}}), noTrunks, allEither},
+        {"ports 1-23 auto, port 24 stays forceAuthorized", 1, 23, 2, controls({}), noTrunks, ""},
+        {"all 24 forceUnauthorized at once", 1, 24, 1, controls({}), noTrunks, allUnauth},
+        {"span over the ports that are not forceAuthorized", 2, 24, 3, controls({{2, 24, 1}}), noTrunks, ""},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(CDot1xPortDlg::CheckSpan(c.nFrom, c.nTo, c.nControl, c.controls, c.trunks).toStdString(), c.message)
+            << c.what;
+}
+
+// Through the page against the switch: the refusal of the last forceAuthorized port sends nothing, 40
+// ports go out in two requests of 30 and 10 bindings, and the list shows what the switch holds.
+TEST(Dot1xPort, SpansAreWrittenThirtyPortsARequest)
+{
+    App();
+    using P = CDot1xPortDlg;
+    {
+        std::vector<std::string> arrange;
+        for (int p = 2; p <= 24; ++p)
+            arrange.push_back(Set(kV + "11.2.9.1.2." + std::to_string(p), "2 1"));
+        auto sw = Open8800(arrange);
+        ASSERT_NE(sw, nullptr);
+        CMessageRecorder boxes;
+        CDot1xPortDlg page;
+        page.show();
+        ASSERT_TRUE(WaitFor([&] { return !page.IsReading(); }, 10000));
+        ASSERT_EQ(ListRows(page, P::IDC_LIST).size(), 24u);
+        EXPECT_EQ(ListRows(page, P::IDC_LIST)[1][2], "forceUnauthorized");
+        sw->ClearLog();
+        Click(page, P::IDC_APPLY);  // port 1 to port 1, forceUnauthorized
+        EXPECT_EQ(boxes.texts,
+                  std::vector<std::string>{"Could not set all port  Force Unauthorized to the port access control."});
+        EXPECT_TRUE(sw->Sets().empty());
+        // The switch refuses it too.
+        EXPECT_FALSE(SnmpSet(sw->port(), {kV + "11.2.9.1.2.1", "i", "1"}));
+        page.reject();
+    }
+    auto sw = std::make_unique<Switch>("TQX-8848");
+    ASSERT_TRUE(sw->ok());
+    tqxtest::UseAgent(sw->port(), false, "2000");
+    g_nDevicePortNum = 48;
+    ASSERT_TRUE(sw->Control({Set(kV + "11.2.1.0", "2 1")}));
+    CMessageRecorder boxes;
+    CDot1xPortDlg page;
+    page.show();
+    ASSERT_TRUE(WaitFor([&] { return !page.IsReading(); }, 10000));
+    Combo(page, P::IDC_FROM_PORT)->setCurrentIndex(0);
+    Combo(page, P::IDC_TO_PORT)->setCurrentIndex(39);
+    Combo(page, P::IDC_CONTROL)->setCurrentIndex(1);
+    sw->ClearLog();
+    Click(page, P::IDC_APPLY);
+    EXPECT_TRUE(boxes.texts.empty());
+    const std::vector<std::string> sets = sw->Sets(2);
+    ASSERT_EQ(sets.size(), 2u);
+    EXPECT_EQ(OidsOf(sets[0]).size(), 30u);
+    EXPECT_EQ(OidsOf(sets[1]).size(), 10u);
+    EXPECT_EQ(OidsOf(sets[1]).back(), kV + "11.2.9.1.2.40");
+    EXPECT_EQ(SnmpGetHex(sw->port(), kV + "11.2.9.1.2.40"), "2");
+    EXPECT_EQ(SnmpGetHex(sw->port(), kV + "11.2.9.1.2.41"), "3");
+    ASSERT_TRUE(WaitFor([&] { return !page.IsReading() && ListRows(page, P::IDC_LIST).size() == 48u; }, 10000))
+        << ListRows(page, P::IDC_LIST).size() << " reading " << page.IsReading();
+    const Rows rows = ListRows(page, P::IDC_LIST);
+    EXPECT_EQ((std::vector<std::string>(rows[39].begin(), rows[39].begin() + 3)),
+              (std::vector<std::string>{"40", "unauthorized", "auto"}));  // 802.1X runs, no supplicant answers
+    EXPECT_EQ((std::vector<std::string>(rows[40].begin(), rows[40].begin() + 3)),
+              (std::vector<std::string>{"41", "authorized", "forceAuthorized"}));
+    page.reject();
 }
