@@ -5,6 +5,7 @@
 #include "pages/lldp/LldpGlobalDlg.h"
 #include "pages/lldp/LldpMedDlg.h"
 #include "pages/lldp/LldpRemoteDlg.h"
+#include "pages/dot1x/Dot1xGlobalDlg.h"
 #include "pages/maint/FirmwareDlg.h"
 #include "pages/maint/SyslogHostDlg.h"
 #include "pages/mib/ForwardingTableDlg.h"
@@ -19,6 +20,10 @@
 #include "pages/stp/StpBridgeDlg.h"
 #include "pages/snmp/SnmpScalarPages.h"
 #include "pages/snmp/SnmpTablePages.h"
+#include "pages/traffic/ArpSpoofingDlg.h"
+#include "pages/traffic/DhcpScreeningDlg.h"
+#include "pages/traffic/JumboFrameDlg.h"
+#include "pages/traffic/MulticastFilterDlg.h"
 #include "pages/trunk/TrunkConfigDlg.h"
 #include "pages/vlan/VlanConfigDlg.h"
 
@@ -62,6 +67,12 @@ void RegisterModulePages()
     CModuleDlg::RegisterPage(CModuleDlg::ID_LLDP_GLOBAL, Factory<CLldpGlobalDlg>());
     CModuleDlg::RegisterPage(CModuleDlg::ID_LLDP_REMOTE, Factory<CLldpRemoteDlg>());
     CModuleDlg::RegisterPage(CModuleDlg::ID_LLDP_MED, Factory<CLldpMedDlg>());
+    CModuleDlg::RegisterPage(CModuleDlg::ID_JUMBO_FRAME, Factory<CJumboFrameDlg>());
+    CModuleDlg::RegisterPage(CModuleDlg::ID_MULTICAST_FILTERING, Factory<CMulticastFilterDlg>());
+    CModuleDlg::RegisterPage(CModuleDlg::ID_DHCP_SCREENING, Factory<CDhcpScreeningDlg>());
+    CModuleDlg::RegisterPage(CModuleDlg::ID_ARP_SPOOFING, Factory<CArpSpoofingDlg>());
+    // The port page opens from the global page.
+    CModuleDlg::RegisterPage(CModuleDlg::ID_8021X, Factory<CDot1xGlobalDlg>());
     CModuleDlg::RegisterPortPage([](int nPort) -> std::unique_ptr<QDialog> {
         return std::make_unique<CPortConfigDlg>(nullptr, nPort);
     });

@@ -5,6 +5,8 @@
 #include "sim/PortBitmap.h"
 #include "sim/Stp.h"
 #include "sim/Syslog.h"
+#include "sim/Dot1x.h"
+#include "sim/Traffic.h"
 #include "sim/Trunk.h"
 #include "sim/Vlan.h"
 
@@ -235,6 +237,11 @@ void CSimDevice::Start()
     m_features.clear();
     m_features.push_back(std::make_unique<CVlanFeature>(portCount));
     m_features.push_back(std::make_unique<CTrunkFeature>(portCount));
+    m_features.push_back(std::make_unique<CJumboFrameFeature>());
+    m_features.push_back(std::make_unique<CMulticastFilterFeature>());
+    m_features.push_back(std::make_unique<CDhcpScreeningFeature>(portCount));
+    m_features.push_back(std::make_unique<CArpSpoofingFeature>(portCount));
+    m_features.push_back(std::make_unique<CDot1xFeature>(portCount));
     m_features.push_back(std::make_unique<CMaintenanceFeature>(*this, m_model ? m_model->name : std::string(),
                                                                m_model ? m_model->description : std::string(),
                                                                m_nTftpPort, m_nTftpTries));
@@ -266,6 +273,8 @@ void CSimDevice::Start()
         RecomputePoe();
         for (const auto& f : m_features)
             f->Restarted(m_objects);
+        for (const auto& f : m_features)
+            f->Follow(m_objects);
     }
     TakeSavedConfig();
 }
@@ -490,6 +499,8 @@ void CSimDevice::Committed(const Oid& oid)
     for (const auto& f : m_features) {
         if (f->Handles(oid)) {
             f->Committed(m_objects, oid);
+            for (const auto& follower : m_features)
+                follower->Follow(m_objects);
             return;
         }
     }
@@ -725,6 +736,8 @@ void CSimDevice::ReplaceConfig(const ObjectMap& config)
     RecomputePoe();
     for (const auto& f : m_features)
         f->Restarted(m_objects);
+    for (const auto& f : m_features)
+        f->Follow(m_objects);
 }
 
 bool CSimDevice::SnmpSilent() const

@@ -48,6 +48,9 @@ public:
     virtual bool Secret(const Oid&) const { return false; }
     // Time-driven work (a transfer going on), called from the device's time loop.
     virtual void Tick(ObjectMap& objects, std::chrono::steady_clock::time_point now) { (void)objects; (void)now; }
+    // After any completed write and at start: objects that follow another feature's objects (rows kept
+    // per VLAN) are brought up to date.
+    virtual void Follow(ObjectMap&) const {}
     // What happened on the device.
     virtual void OnEvent(const ObjectMap& objects, const DeviceEvent& event) { (void)objects; (void)event; }
 };

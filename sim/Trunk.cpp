@@ -29,6 +29,31 @@ Oid At(const Oid& column, std::uint32_t index)
 
 } // namespace
 
+std::vector<std::set<int>> TrunkMembers(const ObjectMap& objects, const ObjectMap& request)
+{
+    std::vector<std::set<int>> trunks;
+    const Oid column = At(oids::trunkEntry, trunkMembers);
+    for (auto it = objects.upper_bound(column); it != objects.end() && OidHasPrefix(it->first, column); ++it) {
+        auto written = request.find(it->first);
+        auto ports = PortsOf(written != request.end() ? written->second.bytes : it->second.bytes);
+        if (!ports.empty())
+            trunks.push_back(std::move(ports));
+    }
+    return trunks;
+}
+
+bool SplitsTrunk(const std::set<int>& ports, const std::vector<std::set<int>>& trunks)
+{
+    for (const auto& trunk : trunks) {
+        size_t in = 0;
+        for (int p : trunk)
+            in += ports.count(p);
+        if (in != 0 && in != trunk.size())
+            return true;
+    }
+    return false;
+}
+
 void CTrunkFeature::AddDefaults(ObjectMap& objects, const ModelInfo& model) const
 {
     auto put = [&](const Oid& oid, const Value& v) { objects.emplace(oid, v); };

@@ -5,11 +5,19 @@
 
 #include "sim/Feature.h"
 
+#include <set>
+#include <vector>
+
 namespace tqxsim {
 
 namespace oids {
 extern const Oid trunkState, trunkEntry;
 } // namespace oids
+
+// The member ports of each trunk that has members, as request leaves the member lists.
+std::vector<std::set<int>> TrunkMembers(const ObjectMap& objects, const ObjectMap& request);
+// Whether ports holds some, but not all, members of one of trunks: a setting that would split it.
+bool SplitsTrunk(const std::set<int>& ports, const std::vector<std::set<int>>& trunks);
 
 enum TrunkColumn { trunkIndex = 1, trunkMembers = 2, trunkMode = 3 };
 

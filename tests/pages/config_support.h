@@ -120,6 +120,16 @@ inline std::string SnmpGetHex(std::uint16_t port, const std::string& oid)
     return squeezed;
 }
 
+// snmpset -v1 with community private of (oid, type, value) triples; true when the agent took them.
+inline bool SnmpSet(std::uint16_t port, const std::vector<std::string>& args)
+{
+    QStringList list = {QStringLiteral("-v1"), QStringLiteral("-c"), QStringLiteral("private"), QStringLiteral("-r1"),
+                        QStringLiteral("-t5"), QStringLiteral("127.0.0.1:%1").arg(port)};
+    for (const std::string& a : args)
+        list << QString::fromStdString(a);
+    return !tqxtest::ToolOutput(QStringLiteral("snmpset"), list).empty();
+}
+
 // Runs the sub-pages a page opens modally (add/edit, PVID, members, time ranges) in place: shown, then,
 // once ready(page) holds (at most 10 s), driven by drive(page); a page that drive left open is
 // cancelled. Installed for its lifetime.

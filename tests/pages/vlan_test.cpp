@@ -39,16 +39,6 @@ std::string ListOfHex(const std::string& hex, int nPortNum)
     return strList.toStdString();
 }
 
-// snmpset -v1 with community private of (oid, "i", value) triples; true when the agent took them.
-bool SnmpSet(std::uint16_t port, const std::vector<std::string>& args)
-{
-    QStringList list = {QStringLiteral("-v1"), QStringLiteral("-c"), QStringLiteral("private"), QStringLiteral("-r1"),
-                        QStringLiteral("-t5"), QStringLiteral("127.0.0.1:%1").arg(port)};
-    for (const std::string& a : args)
-        list << QString::fromStdString(a);
-    return !tqxtest::ToolOutput(QStringLiteral("snmpset"), list).empty();
-}
-
 bool Settled(const CVlanConfigDlg& page)
 {
     return !page.IsRefreshing() && Enabled(page, CVlanConfigDlg::IDC_REFRESH);
