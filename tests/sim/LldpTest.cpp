@@ -1,6 +1,7 @@
 // tqx-sim's LLDP agent: its settings and their refusals, the local system group and the remote table
 // following the links, the agent state and the control channel, driven by net-snmp's tools.
 #include "Agents.h"
+#include "SimTools.h"
 #include "sim/SimControl.h"
 
 #include <gtest/gtest.h>
@@ -15,24 +16,10 @@ using tqxtest::SimAgent;
 
 namespace {
 
-std::string RunShell(const std::string& command)
-{
-    std::string out;
-    FILE* p = ::popen(("( " + command + " ) 2>&1").c_str(), "r");
-    if (!p)
-        return "popen failed";
-    std::array<char, 4096> buf;
-    size_t n;
-    while ((n = std::fread(buf.data(), 1, buf.size(), p)) > 0)
-        out.append(buf.data(), n);
-    ::pclose(p);
-    return out;
-}
-
+// The tools over SNMPv2c with community.
 std::string Snmp(const std::string& tool, const std::string& community, std::uint16_t port, const std::string& args)
 {
-    return RunShell("MIBS= /usr/bin/" + tool + " -On -Le -r 2 -t 3 -v2c -c " + community + " 127.0.0.1:" +
-                    std::to_string(port) + " " + args);
+    return simtest::Snmp(tool, simtest::V2(community), port, args);
 }
 
 const std::string L = "1.3.6.1.4.1.32473.10.75.6.24";

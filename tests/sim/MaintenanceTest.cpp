@@ -1,6 +1,7 @@
 // tqx-sim's transfers over real TFTP (Debian's tftpd-hpa on the loopback) and its syslog messages,
 // driven by net-snmp's command-line tools.
 #include "Agents.h"
+#include "SimTools.h"
 #include "sim/Maintenance.h"
 #include "sim/SimControl.h"
 #include "sim/Tftp.h"
@@ -19,22 +20,9 @@
 using namespace std::chrono_literals;
 using tqxtest::SimAgent;
 using tqxtest::TftpServer;
+using simtest::RunShell;
 
 namespace {
-
-std::string RunShell(const std::string& command)
-{
-    std::string out;
-    FILE* p = ::popen(("( " + command + " ) 2>&1").c_str(), "r");
-    if (!p)
-        return "popen failed";
-    std::array<char, 4096> buf;
-    size_t n;
-    while ((n = std::fread(buf.data(), 1, buf.size(), p)) > 0)
-        out.append(buf.data(), n);
-    ::pclose(p);
-    return out;
-}
 
 const std::string M = "1.3.6.1.4.1.32473.10.76.10.3";
 const std::string S = "1.3.6.1.4.1.32473.10.76.10.16.1";
