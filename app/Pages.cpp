@@ -2,6 +2,9 @@
 
 #include "app/ModuleDlg.h"
 #include "pages/device/DeviceConfigDlg.h"
+#include "pages/lldp/LldpGlobalDlg.h"
+#include "pages/lldp/LldpMedDlg.h"
+#include "pages/lldp/LldpRemoteDlg.h"
 #include "pages/dot1x/Dot1xGlobalDlg.h"
 #include "pages/maint/FirmwareDlg.h"
 #include "pages/maint/SyslogHostDlg.h"
@@ -61,6 +64,9 @@ void RegisterModulePages()
     CModuleDlg::RegisterPage(CModuleDlg::ID_SNMP_COMMUNITY, Factory<CSnmpCommunityDlg>());
     CModuleDlg::RegisterPage(CModuleDlg::ID_SNMP_ENGINE_ID, Factory<CSnmpEngineIdDlg>());
     CModuleDlg::RegisterPage(CModuleDlg::ID_SNMP_TRAP, Factory<CSnmpTrapDlg>());
+    CModuleDlg::RegisterPage(CModuleDlg::ID_LLDP_GLOBAL, Factory<CLldpGlobalDlg>());
+    CModuleDlg::RegisterPage(CModuleDlg::ID_LLDP_REMOTE, Factory<CLldpRemoteDlg>());
+    CModuleDlg::RegisterPage(CModuleDlg::ID_LLDP_MED, Factory<CLldpMedDlg>());
     CModuleDlg::RegisterPage(CModuleDlg::ID_JUMBO_FRAME, Factory<CJumboFrameDlg>());
     CModuleDlg::RegisterPage(CModuleDlg::ID_MULTICAST_FILTERING, Factory<CMulticastFilterDlg>());
     CModuleDlg::RegisterPage(CModuleDlg::ID_DHCP_SCREENING, Factory<CDhcpScreeningDlg>());

@@ -1,5 +1,6 @@
 #include "sim/Device.h"
 
+#include "sim/Lldp.h"
 #include "sim/Maintenance.h"
 #include "sim/PortBitmap.h"
 #include "sim/Stp.h"
@@ -248,7 +249,18 @@ void CSimDevice::Start()
     auto admin = std::make_unique<CSnmpAdminFeature>(m_accounts, m_model && m_model->poePorts > 0);
     m_snmpAdmin = admin.get();
     m_features.push_back(std::move(admin));
+    m_lldp = nullptr;
     if (m_model) {
+        // The upstream neighbour sits on the highest port with link.
+        int uplink = 0;
+        for (const auto& [index, p] : m_ports)
+            if (p.carrier)
+                uplink = index;
+        auto lldp = std::make_unique<CLldpFeature>(portCount, m_model->poePorts, uplink,
+                                                   [this](const Oid& o) { return Get(o); },
+                                                   [this] { return UptimeTicks(Clock::now()); });
+        m_lldp = lldp.get();
+        m_features.push_back(std::move(lldp));
         // Spanning tree is worked out for a model's switch; a recording serves its objects as recorded.
         m_features.push_back(std::make_unique<CStpFeature>(portCount, [this] { return UptimeTicks(Clock::now()); }));
         for (const Oid& o : CStpFeature::WritableObjects())
@@ -892,6 +904,24 @@ std::string CSimDevice::Control(std::string_view line)
             PutInt(Append(oids::poeEntry, {poeState, 1}), p->index, 1);
         RecomputePoe(p);
         return "ok";
+    }
+    if (cmd == "neighbour") {
+        // neighbour PORT add NAME | neighbour PORT remove: an LLDP neighbour plugged into the port or gone.
+        Port* p = nullptr;
+        if (auto e = portArg(&p); !e.empty())
+            return e;
+        if (!m_lldp)
+            return "error: this device has no LLDP agent";
+        if (words.size() == 4 && words[2] == "add") {
+            const std::string name(words[3]);
+            if (name.size() > 255)
+                return "error: the name has more than 255 bytes";
+            m_lldp->AddNeighbour(m_objects, p->index, CLldpFeature::HostNeighbour(name));
+            return "ok";
+        }
+        if (words.size() == 3 && words[2] == "remove")
+            return m_lldp->RemoveNeighbour(m_objects, p->index) ? "ok" : "error: no neighbour on port " + std::to_string(p->index);
+        return "error: usage: neighbour PORT add NAME | neighbour PORT remove";
     }
     if (cmd == "set") {
         // set OID TAG VALUE: the value is the rest of the line, so it may hold blanks.

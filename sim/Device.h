@@ -35,6 +35,8 @@ struct SimNotification {
     std::chrono::steady_clock::time_point due{};
 };
 
+class CLldpFeature;
+
 class CSimDevice {
 public:
     using Clock = std::chrono::steady_clock;
@@ -161,6 +163,7 @@ private:
     std::uint16_t m_nTftpPort = 69;
     AgentAccounts m_accounts;
     const CSnmpAdminFeature* m_snmpAdmin = nullptr; // one of m_features
+    CLldpFeature* m_lldp = nullptr;                 // one of m_features, with a model only
     int m_nBoots = 0;
     std::vector<SimNotification> m_notifications;
     int m_nTftpTries = 300;

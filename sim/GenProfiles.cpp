@@ -328,6 +328,11 @@ int main(int argc, char** argv)
         ObjectMap objects = device.Objects();
         for (auto it = objects.lower_bound(oids::snmpAdmin); it != objects.end() && OidHasPrefix(it->first, oids::snmpAdmin);)
             it = objects.erase(it);
+        // So is the LLDP-MIB: the local system is read from the system group as it is, the remote
+        // table is what the agent hears after its start.
+        const Oid lldpMib = {1, 0, 8802, 1, 1, 2};
+        for (auto it = objects.lower_bound(lldpMib); it != objects.end() && OidHasPrefix(it->first, lldpMib);)
+            it = objects.erase(it);
         const std::string text = Render(m, objects);
         const std::string path = dir + "/" + m.name + ".snmprec";
         if (check) {

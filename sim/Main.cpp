@@ -601,6 +601,9 @@ int main(int argc, char** argv)
     netsnmp_ds_set_boolean(NETSNMP_DS_APPLICATION_ID, NETSNMP_DS_AGENT_AGENTX_MASTER, 0);
     netsnmp_ds_set_string(NETSNMP_DS_APPLICATION_ID, NETSNMP_DS_AGENT_PORTS, opt.listen.c_str());
 
+    // No SMUX peers: a switch has none, and each agent would try to take TCP port 199 for them.
+    char noSmux[] = "-smux";
+    add_to_init_list(noSmux);
     init_agent("tqx-sim");
     init_vacm_conf();
     // One registration per top-level subtree the device has (1.3 for the usual MIBs, 1.0 for IEEE ones).

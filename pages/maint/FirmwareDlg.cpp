@@ -238,6 +238,7 @@ void CFirmwareDlg::OnAddressEnd(int nError)
 void CFirmwareDlg::StartOperation()
 {
     TRACE() << "operation ==========";
+    g_nStateTimeouts = 0;  // time-outs in a row count within one transfer
     const bool bFirmware = m_nFileKind == 1;
     const QByteArray value = m_pOperation->currentIndex() == 0 ? "1" : "2";
     SetTimer(TIMER_PROGRESS, 2000);

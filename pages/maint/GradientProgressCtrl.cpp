@@ -86,9 +86,18 @@ QImage CGradientProgressCtrl::Render(const QSize& size) const
     return image;
 }
 
+QRect CGradientProgressCtrl::ClientRect() const
+{
+    return rect().adjusted(1, 1, -1, -1);
+}
+
 void CGradientProgressCtrl::paintEvent(QPaintEvent*)
 {
-    const QImage image = Render(size());
+    // The control's edge, then the client area's picture in one copy.
+    const QRect client = ClientRect();
+    const QImage image = Render(client.size());
     QPainter painter(this);
-    painter.drawImage(0, 0, image);
+    painter.setPen(palette().color(QPalette::Mid));
+    painter.drawRect(rect().adjusted(0, 0, -1, -1));
+    painter.drawImage(client.topLeft(), image);
 }

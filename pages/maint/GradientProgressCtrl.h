@@ -29,7 +29,9 @@ public:
 
     // The number of bands the colours give (the largest difference of one component).
     int BandCount() const;
-    // The picture of the bar at size (what paintEvent copies to the window).
+    // The client area: the control less its one-pixel edge.
+    QRect ClientRect() const;
+    // The picture of a client area of size (what paintEvent copies to the window).
     QImage Render(const QSize& size) const;
 
 protected:

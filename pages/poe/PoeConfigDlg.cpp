@@ -4,6 +4,7 @@
 #include "pages/common/Format.h"
 #include "pages/common/ListCtrl.h"
 #include "pages/common/MessageBox.h"
+#include "pages/common/PortSpan.h"
 #include "pages/common/Responsive.h"
 #include "pages/common/SwitchOids.h"
 
@@ -249,12 +250,9 @@ void CPoeConfigDlg::OnFromPortChanged(int nIndex)
     m_pToPort->setCurrentIndex(nIndex);
 }
 
-void CPoeConfigDlg::OnToPortChanged(int nIndex)
+void CPoeConfigDlg::OnToPortChanged(int /*nIndex*/)
 {
-    if (nIndex < m_pFromPort->currentIndex()) {
-        AppMessageBox(QStringLiteral("'To Port' can not be smaller than 'From Port'"), this);
-        m_pToPort->setCurrentIndex(m_pFromPort->currentIndex());
-    }
+    KeepPortSpanOrder(*m_pFromPort, *m_pToPort, this);
 }
 
 void CPoeConfigDlg::OnRefresh()

@@ -1,8 +1,10 @@
 // Values from the device as the pages read them: UTF-8 name texts (read, written back, read
 // again), MAC addresses from table indexes, port-list bitmaps, bridge and port ids, and the views'
-// renderings of numbers and states.
+// renderings of numbers and states, the LLDP subtypes and remote row indexes.
 #include "pages/common/Format.h"
 #include "pages/common/PortList.h"
+#include "pages/lldp/LldpOids.h"
+#include "pages/lldp/LldpRemoteDlg.h"
 #include "pages/mib/ForwardingTableDlg.h"
 #include "pages/mib/InterfaceTableDlg.h"
 #include "pages/mib/SystemInfoDlg.h"
@@ -126,5 +128,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         flags.resize(static_cast<std::size_t>(size % 60), 1);
         CheckTrunkMembers(d, flags);
     }
+    // LLDP: a subtype is its text or the value as received; a row index's local port is one of its parts.
+    const QString strText = QString::fromLatin1(bytes);
+    for (const QString& subtype : {LldpChassisSubtypeText(strText), LldpPortSubtypeText(strText)})
+        if (subtype != strText && (subtype.isEmpty() || subtype.size() > 16))
+            std::abort();
+    const QString strPort = CLldpRemoteDlg::LocalPortOfSuffix(strText);
+    if (!strPort.isEmpty() && !strText.split(QLatin1Char('.')).contains(strPort))
+        std::abort();
     return 0;
 }

@@ -209,6 +209,14 @@ TEST(Firmware, AnAbsentServerTimesOutAndClosingStopsTheTransfer)
         page.show();
         Fill(page, 0, 1, QStringLiteral("127.0.0.1"), QStringLiteral("fw.bin"));
         Click(page, CFirmwareDlg::IDC_APPLY);
+        // Half way the page shows the bar's bands; TQX_PAGE_PICTURES=FOLDER keeps the picture.
+        ASSERT_TRUE(WaitFor([&] { return page.Progress() >= 50; }, 20000));
+        const QImage picture = page.grab().toImage();
+        const QWidget* pBar = FindControl<QWidget>(&page, CFirmwareDlg::IDC_PROGRESS);
+        const QPoint start = pBar->mapTo(&page, QPoint(2, pBar->height() / 2));
+        EXPECT_EQ(picture.pixelColor(start * page.devicePixelRatio()), QColor(0x3C, 0x3C, 0xC8));
+        if (const QString folder = qEnvironmentVariable("TQX_PAGE_PICTURES"); !folder.isEmpty())
+            EXPECT_TRUE(picture.save(folder + QStringLiteral("/page-32823-firmware.png"), "PNG"));
         ASSERT_TRUE(WaitEnd(page));
         EXPECT_EQ(boxes.texts, std::vector<std::string>{"Time out ! Please check TFTP Server IP and network."});
         page.reject();
@@ -375,20 +383,24 @@ TEST(GradientProgress, PictureAtHalfMatchesTheBands)
     bar.SetPos(50);
     const QImage picture = bar.grab().toImage();
     ASSERT_EQ(picture.width(), 300);
-    // Band i covers [i * 300/55, (i+1) * 300/55) in red 0x3C, green 0x3C, blue 0xC8 + i.
-    const double w = 300.0 / 55;
+    const QRect client = bar.ClientRect();
+    ASSERT_EQ(client, QRect(1, 1, 298, 18));
+    // Band i covers [i * 298/55, (i+1) * 298/55) of the client area in red 0x3C, green 0x3C, blue
+    // 0xC8 + i, up to half its width.
+    const double w = 298.0 / 55;
     int wrong = 0;
-    for (int x = 0; x < 300; ++x) {
+    for (int x = 0; x < 298; ++x) {
         QColor expected = background;
-        if (x < 150) {
+        if (x < 149) {
             int i = 0;
             while (static_cast<int>((i + 1) * w) <= x)
                 ++i;
             expected = QColor(0x3C, 0x3C, 0xC8 + i);
         }
-        for (int y : {0, 19})
-            if (picture.pixelColor(x, y) != expected && ++wrong < 5)
-                ADD_FAILURE() << "x " << x << " y " << y << ": " << picture.pixelColor(x, y).name().toStdString()
+        for (int y : {0, 17})
+            if (picture.pixelColor(client.x() + x, client.y() + y) != expected && ++wrong < 5)
+                ADD_FAILURE() << "x " << x << " y " << y << ": "
+                              << picture.pixelColor(client.x() + x, client.y() + y).name().toStdString()
                               << " instead of " << expected.name().toStdString();
     }
     EXPECT_EQ(wrong, 0);

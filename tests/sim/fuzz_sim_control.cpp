@@ -1,9 +1,11 @@
 // Control lines, command lines and SET requests against a small PoE switch: nothing crashes, every
 // control line gets an answer of the documented form, and SETs never leave an active VLAN with untagged
 // ports outside its egress ports, a PVID naming no VLAN, a port in two trunks, or spanning-tree timers
-// and port values that break their rules.
+// and port values that break their rules, or LLDP timers out of their relation and neighbours heard
+// where the agent cannot hear them.
 #include "sim/Device.h"
 #include "sim/Options.h"
+#include "sim/Lldp.h"
 #include "sim/PortBitmap.h"
 #include "sim/Stp.h"
 #include "sim/SnmpAdmin.h"
@@ -11,6 +13,7 @@
 #include "sim/Vlan.h"
 
 #include <algorithm>
+#include <set>
 
 #include <cstdint>
 #include <cstdlib>
@@ -145,6 +148,34 @@ void CheckAgentTables(const tqxsim::CSnmpAdminFeature& admin, const tqxsim::Obje
         std::abort();
 }
 
+// What the LLDP rules keep true: the timers in range and the TX delay at most a quarter of the
+// interval; remote rows only while the agent runs, on ports with link, one neighbour per port.
+void CheckLldp(const tqxsim::ObjectMap& objects)
+{
+    using namespace tqxsim;
+    auto number = [&](const Oid& o) {
+        auto it = objects.find(o);
+        if (it == objects.end())
+            std::abort();
+        return it->second.number;
+    };
+    const auto interval = number(oids::lldpTxInterval);
+    const auto delay = number(oids::lldpTxDelay);
+    if (interval < 5 || interval > 32768 || delay < 1 || 4 * delay > interval || number(oids::lldpTxHold) < 2 ||
+        number(oids::lldpTxHold) > 10)
+        std::abort();
+    const bool enabled = number(oids::lldpState) == 1;
+    std::set<std::uint32_t> ports;
+    Oid column = oids::lldpRemEntry;
+    column.push_back(4);
+    for (auto it = objects.lower_bound(column); it != objects.end() && OidHasPrefix(it->first, column); ++it) {
+        const std::uint32_t port = it->first[it->first.size() - 2];
+        const auto oper = objects.find(Oid{1, 3, 6, 1, 2, 1, 2, 2, 1, 8, port});
+        if (!enabled || oper == objects.end() || oper->second.number != 1 || !ports.insert(port).second)
+            std::abort();
+    }
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size)
@@ -212,6 +243,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size)
             CheckVlansAndTrunks(device.Objects());
             CheckStp(device.Objects(), device.PortCount());
             CheckAgentTables(device.SnmpAdmin(), device.Objects());
+            CheckLldp(device.Objects());
         }
         Oid next;
         Value v;
