@@ -13,6 +13,7 @@
 
 #include <QCheckBox>
 #include <QGroupBox>
+#include <QHeaderView>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -88,6 +89,7 @@ bool CArpSpoofingDlg::OnInitDialog()
     for (const char* pszHeading : {"Index", "Router/Gateway IP Address", "Router/Gateway MAC Address", "Ports"})
         InsertColumnAuto(*m_pList, nCol++, Heading(pszHeading, 4));
     m_pList->SetExtendedStyle(CListCtrl::kFullRowSelect | CListCtrl::kFlatScrollBars);
+    m_pList->header()->setStretchLastSection(true);  // port ranges are longer than their heading
     OnRefresh();
     return true;
 }
@@ -151,15 +153,15 @@ CArpSpoofingAddDlg::CArpSpoofingAddDlg(int nPortNum, QWidget* parent) : CResizeD
     AddSession(m_cCommonSNMPTable, "m_cCommonSNMPTable");
 
     const CPortGrid grid = TrunkMemberGrid(m_nPortNum);
-    const int nWidth = std::max(grid.window.width(), 420);
+    const int nWidth = std::max(grid.window.width(), 440);
     auto* pIpLabel = new QLabel(QStringLiteral("Router/Gateway IP Address"), this);
-    pIpLabel->setGeometry(20, 15, 170, 20);
+    pIpLabel->setGeometry(20, 15, 190, 20);
     m_pIp = SetControlId(new CIpAddressCtrl(this), IDC_IP);
-    m_pIp->setGeometry(195, 12, 200, 24);
+    m_pIp->setGeometry(215, 12, 200, 24);
     auto* pMacLabel = new QLabel(QStringLiteral("Router/Gateway MAC Address"), this);
-    pMacLabel->setGeometry(20, 45, 170, 20);
+    pMacLabel->setGeometry(20, 45, 190, 20);
     m_pMac = SetControlId(new QLineEdit(this), IDC_MAC);
-    m_pMac->setGeometry(195, 42, 200, 24);
+    m_pMac->setGeometry(215, 42, 200, 24);
     m_pMac->setMaxLength(17);
 
     // The port boxes sit where the trunk member boxes do, below the address fields.

@@ -39,6 +39,7 @@ TEST(PageMenu, EachViewOpensFromTheMenuAndShowsTheDevice)
         {CModuleDlg::ID_TCP_SERVICE, 481, 234},     {CModuleDlg::ID_UDP_SERVICE, 482, 209},
         {CModuleDlg::ID_VLAN, 447, 1341},           {CModuleDlg::ID_TRUNK, 487, 201},
         {CModuleDlg::ID_PORT_CONFIG, 201, 201},      {CModuleDlg::ID_8021D, 85, 1189},
+        {CModuleDlg::ID_MULTICAST_FILTERING, 195, 1045}, {CModuleDlg::ID_DHCP_SCREENING, 194, 1045},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.command);

@@ -16,6 +16,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
 
 #include <gtest/gtest.h>
 
@@ -333,6 +334,7 @@ TEST(ArpSpoofing, AddListAndDelete)
             [](CPageDlg& p) {
                 auto& add = static_cast<CArpSpoofingAddDlg&>(p);
                 FillArp(add, QStringLiteral("192.168.1.1"), QStringLiteral("00-1c-f0-12-34-56"), {1, 2, 3, 6, 7, 9});
+                add.grab().save(QStringLiteral(TQX_BINARY_DIR "/tests/pages/artefacts/page-197-arp-add.png"));
                 Click(add, A::IDC_APPLY);
             },
             [](CPageDlg& p) { return !static_cast<CArpSpoofingAddDlg&>(p).IsReadingTrunks(); });
@@ -353,6 +355,9 @@ TEST(ArpSpoofing, AddListAndDelete)
     EXPECT_EQ(SnmpGetHex(sw->port(), kArp + "4" + index), "1");
     EXPECT_EQ(ListRows(list, L::IDC_LIST), (Rows{{"1", "192.168.1.1", "00-1C-F0-12-34-56", "1-3,6-7,9"}}));
     EXPECT_EQ(Text(list, L::IDC_TOTAL), "1");
+    // A picture of the page with its entry for whoever looks at the build's results.
+    QDir().mkpath(QStringLiteral(TQX_BINARY_DIR "/tests/pages/artefacts"));
+    list.grab().save(QStringLiteral(TQX_BINARY_DIR "/tests/pages/artefacts/page-196-arp.png"));
 
     sw->ClearLog();
     Click(list, L::IDC_DELETE);
