@@ -72,9 +72,14 @@ RowTableInfo VlanTable(int portCount)
                 return SetError::InconsistentValue;
         return SetError::None;
     };
-    // The default VLAN is always there and always active.
-    t.mayLeave = [](const ObjectMap&, const Oid& index, int) {
-        return index == Oid{1} ? SetError::InconsistentValue : SetError::None;
+    // The default VLAN is always there and always active, and so is the surveillance VLAN while it
+    // is enabled.
+    t.mayLeave = [](const ObjectMap& objects, const Oid& index, int) {
+        auto state = objects.find(oids::surveillanceState);
+        auto id = objects.find(oids::surveillanceId);
+        const bool surveillance = state != objects.end() && state->second.number == kEnabled && id != objects.end() &&
+                                  index == Oid{static_cast<std::uint32_t>(id->second.number)};
+        return index == Oid{1} || surveillance ? SetError::InconsistentValue : SetError::None;
     };
     return t;
 }

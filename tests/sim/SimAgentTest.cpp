@@ -1626,6 +1626,9 @@ TEST(SimAgent, SurveillanceVlanAndOuiTable)
     EXPECT_EQ(ValueOf(globals, vid), "INTEGER: 20");
     EXPECT_EQ(ValueOf(globals, priority), "INTEGER: 1");
     EXPECT_NE(set(v + "7.5.0 i 1").find("inconsistentValue"), std::string::npos);
+    // Its VLAN stays while it is enabled.
+    EXPECT_NE(set(v + "7.6.1.5.20 i 6").find("inconsistentValue"), std::string::npos);
+    EXPECT_NE(set(v + "7.6.1.5.20 i 2").find("inconsistentValue"), std::string::npos);
 
     // Five user rows: an OUI gets the OUI mask, a device address a full one; a sixth is refused.
     const std::vector<std::string> rows = {".0.28.240.0.0.0", ".0.28.240.18.52.86", ".2.0.0.0.0.1", ".2.0.0.0.0.2",
