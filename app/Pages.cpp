@@ -20,6 +20,8 @@
 #include "pages/stp/StpBridgeDlg.h"
 #include "pages/snmp/SnmpScalarPages.h"
 #include "pages/snmp/SnmpTablePages.h"
+#include "pages/surveillance/SurveillanceOuiDlg.h"
+#include "pages/surveillance/SurveillanceVlanDlg.h"
 #include "pages/traffic/ArpSpoofingDlg.h"
 #include "pages/traffic/DhcpScreeningDlg.h"
 #include "pages/traffic/JumboFrameDlg.h"
@@ -73,6 +75,8 @@ void RegisterModulePages()
     CModuleDlg::RegisterPage(CModuleDlg::ID_ARP_SPOOFING, Factory<CArpSpoofingDlg>());
     // The port page opens from the global page.
     CModuleDlg::RegisterPage(CModuleDlg::ID_8021X, Factory<CDot1xGlobalDlg>());
+    CModuleDlg::RegisterPage(CModuleDlg::ID_SURVEILLANCE_VLAN, Factory<CSurveillanceVlanDlg>());
+    CModuleDlg::RegisterPage(CModuleDlg::ID_SURVEILLANCE_OUI, Factory<CSurveillanceOuiDlg>());
     CModuleDlg::RegisterPortPage([](int nPort) -> std::unique_ptr<QDialog> {
         return std::make_unique<CPortConfigDlg>(nullptr, nPort);
     });

@@ -6,6 +6,7 @@
 #include "sim/Stp.h"
 #include "sim/Syslog.h"
 #include "sim/Dot1x.h"
+#include "sim/Surveillance.h"
 #include "sim/Traffic.h"
 #include "sim/Trunk.h"
 #include "sim/Vlan.h"
@@ -242,6 +243,7 @@ void CSimDevice::Start()
     m_features.push_back(std::make_unique<CDhcpScreeningFeature>(portCount));
     m_features.push_back(std::make_unique<CArpSpoofingFeature>(portCount));
     m_features.push_back(std::make_unique<CDot1xFeature>(portCount));
+    m_features.push_back(std::make_unique<CSurveillanceFeature>());
     m_features.push_back(std::make_unique<CMaintenanceFeature>(*this, m_model ? m_model->name : std::string(),
                                                                m_model ? m_model->description : std::string(),
                                                                m_nTftpPort, m_nTftpTries));

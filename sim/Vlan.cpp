@@ -72,9 +72,14 @@ RowTableInfo VlanTable(int portCount)
                 return SetError::InconsistentValue;
         return SetError::None;
     };
-    // The default VLAN is always there and always active.
-    t.mayLeave = [](const ObjectMap&, const Oid& index, int) {
-        return index == Oid{1} ? SetError::InconsistentValue : SetError::None;
+    // The default VLAN is always there and always active, and so is the surveillance VLAN while it
+    // is enabled.
+    t.mayLeave = [](const ObjectMap& objects, const Oid& index, int) {
+        auto state = objects.find(oids::surveillanceState);
+        auto id = objects.find(oids::surveillanceId);
+        const bool surveillance = state != objects.end() && state->second.number == kEnabled && id != objects.end() &&
+                                  index == Oid{static_cast<std::uint32_t>(id->second.number)};
+        return index == Oid{1} || surveillance ? SetError::InconsistentValue : SetError::None;
     };
     return t;
 }
@@ -102,16 +107,14 @@ void CVlanFeature::AddDefaults(ObjectMap& objects, const ModelInfo&) const
     if (m_table.Indexes(objects).empty())
         Reset(objects);
     for (const auto& [oid, v] : {std::pair{oids::vlanAsymmetric, kDisabled}, {oids::voiceVlanState, kDisabled},
-                                 {oids::voiceVlanId, 1}, {oids::surveillanceState, kDisabled},
-                                 {oids::surveillanceId, 1}})
+                                 {oids::voiceVlanId, 1}})
         objects.emplace(oid, Value::Integer(v));
 }
 
 bool CVlanFeature::Handles(const Oid& oid) const
 {
     return m_table.Handles(oid) || (OidHasPrefix(oid, oids::vlanPvid) && oid.size() == oids::vlanPvid.size() + 1) ||
-           oid == oids::vlanAsymmetric || oid == oids::voiceVlanState || oid == oids::voiceVlanId ||
-           oid == oids::surveillanceState || oid == oids::surveillanceId;
+           oid == oids::vlanAsymmetric || oid == oids::voiceVlanState || oid == oids::voiceVlanId;
 }
 
 SetError CVlanFeature::CheckSet(const ObjectMap& objects, const Oid& oid, const Value& value, const ObjectMap& request) const
@@ -138,11 +141,12 @@ SetError CVlanFeature::CheckSet(const ObjectMap& objects, const Oid& oid, const 
             return SetError::InconsistentValue;
         return SetError::None;
     }
-    if (oid == oids::voiceVlanId || oid == oids::surveillanceId)
+    if (oid == oids::voiceVlanId)
         return value.number >= 1 && value.number <= 4094 ? SetError::None : SetError::WrongValue;
     if (value.number != kEnabled && value.number != kDisabled)
         return SetError::WrongValue;
-    // Asymmetric VLANs do not go together with the voice or the surveillance VLAN.
+    // Asymmetric VLANs do not go together with the voice or the surveillance VLAN (whose own writes the
+    // surveillance feature checks).
     const bool asymmetric = NumberAfter(objects, request, oids::vlanAsymmetric, kDisabled) == kEnabled;
     const bool voice = NumberAfter(objects, request, oids::voiceVlanState, kDisabled) == kEnabled;
     const bool surveillance = NumberAfter(objects, request, oids::surveillanceState, kDisabled) == kEnabled;

@@ -13,6 +13,14 @@ bool HasForbiddenNameChar(const QString& text)
     return false;
 }
 
+QString FormatMacBytes(const QByteArray& mac)
+{
+    QStringList parts;
+    for (int i = 0; i < 6; ++i)
+        parts << QStringLiteral("%1").arg(i < mac.size() ? static_cast<unsigned char>(mac[i]) : 0, 2, 16, QLatin1Char('0')).toUpper();
+    return parts.join(QLatin1Char('-'));
+}
+
 QString FormatMacFromOid(const QString& strDotted)
 {
     // Built as in a 20-byte buffer: 19 characters at most.

@@ -17,6 +17,9 @@ bool HasForbiddenNameChar(const QString& text);
 // component that is not a number counts as 0.
 QString FormatMacFromOid(const QString& strDotted);
 
+// Six octets as "%02X-%02X-%02X-%02X-%02X-%02X" (octets missing as 00, octets beyond six left out).
+QString FormatMacBytes(const QByteArray& mac);
+
 // The switch keeps its name texts (system name and location, the names of other pages) in UTF-8.
 class CUtf8Text {
 public:

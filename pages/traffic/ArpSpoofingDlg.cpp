@@ -2,6 +2,7 @@
 
 #include "core/Settings.h"
 #include "pages/common/Controls.h"
+#include "pages/common/Format.h"
 #include "pages/common/IpAddressCtrl.h"
 #include "pages/common/ListCtrl.h"
 #include "pages/common/MessageBox.h"
@@ -23,15 +24,6 @@
 #include <algorithm>
 
 namespace {
-
-// The MAC of six octets as "%02X-%02X-%02X-%02X-%02X-%02X" (missing octets as 00).
-QString MacText(const QByteArray& mac)
-{
-    QStringList parts;
-    for (int i = 0; i < 6; ++i)
-        parts << QStringLiteral("%1").arg(i < mac.size() ? static_cast<unsigned char>(mac[i]) : 0, 2, 16, QLatin1Char('0')).toUpper();
-    return parts.join(QLatin1Char('-'));
-}
 
 // One SET of bindings with Send; true when the switch took them.
 bool SendSet(QWidget* pPage, CCommonSNMP& session, const std::function<void()>& addBindings)
@@ -75,7 +67,7 @@ CArpSpoofingDlg::CArpSpoofingDlg(QWidget* parent) : CPageDlg(IDD, parent)
     m_walk.SetRenderer([nPortNum](const CWalkReply& reply, QStringList& cells) {
         if (reply.Value(3) != QLatin1String(oid::kRowActive))
             return false;
-        cells << reply.Value(0) << MacText(reply.Bytes(1)) << PortRangeFromBitmap(reply.Bytes(2), nPortNum);
+        cells << reply.Value(0) << FormatMacBytes(reply.Bytes(1)) << PortRangeFromBitmap(reply.Bytes(2), nPortNum);
         return true;
     });
     m_walk.SetRowSink([this](const QStringList& cells) { AddRow(cells); });

@@ -10,6 +10,8 @@
 #include "pages/mib/SystemInfoDlg.h"
 #include "pages/mib/TcpServiceDlg.h"
 #include "pages/stp/StpOids.h"
+#include "pages/surveillance/SurveillanceOui.h"
+#include "pages/surveillance/SurveillanceVlanDlg.h"
 #include "pages/stp/StpPortTableDlg.h"
 #include "pages/snmp/SnmpScalarPages.h"
 #include "pages/snmp/SnmpTablePages.h"
@@ -136,5 +138,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const QString strPort = CLldpRemoteDlg::LocalPortOfSuffix(strText);
     if (!strPort.isEmpty() && !strText.split(QLatin1Char('.')).contains(strPort))
         std::abort();
+    // Surveillance entries: six octets as MAC text, and typed addresses checked; an address that
+    // passes names a row of six arcs of 0..255.
+    if (FormatMacBytes(bytes).size() != 17)
+        std::abort();
+    CSurveillanceVlanDlg::ComponentText(value);
+    const QStringList listed = {FormatMacBytes(bytes), surveillance::kDefaultOui};
+    for (auto page : {surveillance::CEntryPage::Settings, surveillance::CEntryPage::Oui})
+        for (const QString& typed : {value, text})
+            if (surveillance::CheckNewEntry(page, text, typed, size % 2 == 0, listed).isEmpty()) {
+                const QStringList arcs = surveillance::OuiIndex(typed).mid(1).split(QLatin1Char('.'));
+                if (arcs.size() != 6 || std::any_of(arcs.begin(), arcs.end(), [](const QString& a) { return a.toInt() > 255; }))
+                    std::abort();
+            }
     return 0;
 }

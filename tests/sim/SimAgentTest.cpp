@@ -1534,3 +1534,88 @@ TEST(SimAgent, SnmpV3TrapHostAndAuthenticationFailures)
     EXPECT_TRUE(trapd.process().waitForOutput(".1.3.6.1.6.3.1.1.5.4", 5s)) << trapd.process().output();
     EXPECT_EQ(trapd.process().output().find(authFailure), std::string::npos) << trapd.process().output();
 }
+
+// The surveillance VLAN settings name an existing VLAN apart from the voice VLAN and outside asymmetric
+// mode; the OUI table holds the vendor's row, which stays, and at most five more, each a unicast
+// address with a prefix mask.
+TEST(SimAgent, SurveillanceVlanAndOuiTable)
+{
+    SimAgent sim("TQX-8800");
+    ASSERT_TRUE(sim.ok());
+    const std::string rw = V2("private");
+    const std::string v = "1.3.6.1.4.1.32473.10.76.10.";
+    const std::string state = v + "26.1.1.0", vid = v + "26.1.2.0", priority = v + "26.1.3.0";
+    const std::string oui = v + "26.2.1.1";
+    const std::string vendor = ".10.94.49.0.0.0";
+    const auto set = [&](const std::string& args) { return Snmp("snmpset", rw, sim.port(), args); };
+
+    std::string walk = Snmp("snmpwalk", V2(), sim.port(), oui);
+    EXPECT_EQ(Rows(walk, oui).size(), 5u) << walk;
+    EXPECT_EQ(ValueOf(walk, oui + ".1" + vendor), "Hex-STRING: 0A 5E 31 00 00 00 ");
+    EXPECT_EQ(ValueOf(walk, oui + ".3" + vendor), "Hex-STRING: FF FF FF 00 00 00 ");
+    EXPECT_EQ(ValueOf(walk, oui + ".4" + vendor), "INTEGER: 5");
+    EXPECT_EQ(ValueOf(walk, oui + ".5" + vendor), "INTEGER: 1");
+
+    // VLAN 20 exists, the voice VLAN is 30 and enabled.
+    ASSERT_NE(set(v + "7.6.1.5.20 i 4").find("INTEGER: 4"), std::string::npos);
+    ASSERT_NE(set(v + "7.6.1.5.30 i 4").find("INTEGER: 4"), std::string::npos);
+    ASSERT_NE(set(v + "21.1.3.0 i 30 " + v + "21.1.2.0 i 1").find("INTEGER: 1"), std::string::npos);
+    struct Case {
+        std::string args;
+        std::string reason;
+    };
+    for (const Case& c : {
+             Case{vid + " i 21", "inconsistentValue"},                    // no such VLAN
+             Case{vid + " i 4095", "wrongValue"},
+             Case{vid + " i 30 " + state + " i 1", "inconsistentValue"},  // the voice VLAN
+             Case{priority + " i 4", "wrongValue"},
+             Case{state + " i 3", "wrongValue"},
+             Case{oui + ".5" + vendor + " i 6", "inconsistentValue"},     // the vendor's row stays
+             Case{oui + ".2" + vendor + " s mine", "notWritable"},
+             Case{oui + ".5.1.0.0.0.0.0 i 4", "noCreation"},              // multicast address
+             Case{oui + ".5.0.0.0.0.0.0 i 4", "noCreation"},
+             Case{oui + ".5.0.28.240.0.0 i 4", "noCreation"},             // five arcs
+             Case{oui + ".5.0.28.240.300.0.0 i 4", "noCreation"},
+             Case{oui + ".5.0.28.240.0.0.0 i 4 " + oui + ".3.0.28.240.0.0.0 x FF00FF000000", "wrongValue"},
+             Case{oui + ".5.0.28.240.0.0.0 i 4 " + oui + ".4.0.28.240.0.0.0 i 5", "wrongValue"},
+             Case{oui + ".5.0.28.240.0.0.0 i 4 " + oui + ".2.0.28.240.0.0.0 s " + std::string(33, 'd'), "wrongLength"},
+         }) {
+        SCOPED_TRACE(c.args);
+        const std::string out = set(c.args);
+        EXPECT_NE(out.find(c.reason), std::string::npos) << out;
+    }
+    EXPECT_EQ(Rows(Snmp("snmpwalk", V2(), sim.port(), oui), oui).size(), 5u);
+
+    // Enabled on VLAN 20 at priority 1; then asymmetric mode is refused while it is on.
+    EXPECT_NE(set(vid + " i 20 " + priority + " i 1 " + state + " i 1").find("INTEGER: 1"), std::string::npos);
+    const std::string globals = Snmp("snmpget", V2(), sim.port(), state + " " + vid + " " + priority);
+    EXPECT_EQ(ValueOf(globals, state), "INTEGER: 1");
+    EXPECT_EQ(ValueOf(globals, vid), "INTEGER: 20");
+    EXPECT_EQ(ValueOf(globals, priority), "INTEGER: 1");
+    EXPECT_NE(set(v + "7.5.0 i 1").find("inconsistentValue"), std::string::npos);
+    // Its VLAN stays while it is enabled.
+    EXPECT_NE(set(v + "7.6.1.5.20 i 6").find("inconsistentValue"), std::string::npos);
+    EXPECT_NE(set(v + "7.6.1.5.20 i 2").find("inconsistentValue"), std::string::npos);
+
+    // Five user rows: an OUI gets the OUI mask, a device address a full one; a sixth is refused.
+    const std::vector<std::string> rows = {".0.28.240.0.0.0", ".0.28.240.18.52.86", ".2.0.0.0.0.1", ".2.0.0.0.0.2",
+                                           ".2.0.0.0.0.3"};
+    for (const std::string& row : rows)
+        ASSERT_NE(set(oui + ".5" + row + " i 4 " + oui + ".2" + row + " s cam " + oui + ".4" + row + " i 2")
+                      .find("INTEGER: 2"),
+                  std::string::npos)
+            << row;
+    EXPECT_NE(set(oui + ".5.2.0.0.0.0.4 i 4").find("resourceUnavailable"), std::string::npos);
+    walk = Snmp("snmpwalk", V2(), sim.port(), oui);
+    EXPECT_EQ(Rows(walk, oui).size(), 30u) << walk;
+    EXPECT_EQ(ValueOf(walk, oui + ".3.0.28.240.0.0.0"), "Hex-STRING: FF FF FF 00 00 00 ");
+    EXPECT_EQ(ValueOf(walk, oui + ".3.0.28.240.18.52.86"), "Hex-STRING: FF FF FF FF FF FF ");
+    EXPECT_EQ(ValueOf(walk, oui + ".1.0.28.240.18.52.86"), "Hex-STRING: 00 1C F0 12 34 56 ");
+    EXPECT_EQ(ValueOf(walk, oui + ".2.0.28.240.18.52.86"), "STRING: \"cam\"");
+    // A destroyed row makes room again.
+    EXPECT_NE(set(oui + ".5" + rows[1] + " i 6").find("INTEGER: 6"), std::string::npos);
+    EXPECT_NE(set(oui + ".5.2.0.0.0.0.4 i 4").find("INTEGER: 4"), std::string::npos);
+    walk = Snmp("snmpwalk", V2(), sim.port(), oui);
+    EXPECT_EQ(ValueOf(walk, oui + ".5" + rows[1]), "");
+    EXPECT_EQ(ValueOf(walk, oui + ".5.2.0.0.0.0.4"), "INTEGER: 1");
+}
