@@ -1,5 +1,7 @@
 #include "pages/common/Responsive.h"
 
+#include "snmp/CommonSnmp.h"
+
 #include <QApplication>
 #include <QEventLoop>
 #include <QPointer>
@@ -34,4 +36,13 @@ int RunWhileResponsive(QWidget* pWindow, const std::function<int()>& work)
     if (window && bWasEnabled)
         window->setEnabled(true);
     return nResult;
+}
+
+bool SendSetWhileResponsive(QWidget* pWindow, CCommonSNMP& session, const std::function<void()>& addBindings)
+{
+    if (!session.Open(kSnmpPduSet))
+        return false;
+    addBindings();
+    std::unique_ptr<CSnmp> pReply;
+    return RunWhileResponsive(pWindow, [&] { return session.Send(pReply, 0); }) == 0;
 }

@@ -5,7 +5,12 @@
 
 #include <functional>
 
+class CCommonSNMP;
 class QWidget;
 
 // Runs work and returns its result. pWindow (may be null) takes no input meanwhile.
 int RunWhileResponsive(QWidget* pWindow, const std::function<int()>& work);
+
+// One SET on session: opened, the bindings added by addBindings, sent while pWindow stays
+// responsive. True when the switch took them.
+bool SendSetWhileResponsive(QWidget* pWindow, CCommonSNMP& session, const std::function<void()>& addBindings);

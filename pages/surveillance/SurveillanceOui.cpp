@@ -11,19 +11,6 @@
 
 namespace surveillance {
 
-namespace {
-
-// One SET of bindings with Send; true when the switch took them.
-bool SendSet(QWidget* pPage, CCommonSNMP& session, const std::function<void()>& addBindings)
-{
-    if (!session.Open(kSnmpPduSet))
-        return false;
-    addBindings();
-    std::unique_ptr<CSnmp> pReply;
-    return RunWhileResponsive(pPage, [&] { return session.Send(pReply, 0); }) == 0;
-}
-
-} // namespace
 
 QString OuiIndex(const QString& strMac)
 {
@@ -64,10 +51,10 @@ bool WriteNewEntry(QWidget* pPage, CCommonSNMP& session, const QString& strMac, 
 {
     const QString strIndex = OuiIndex(strMac);
     const QString strStatus = oid::SurveillanceOuiColumn(oid::kOuiRowStatus) + strIndex;
-    if (!SendSet(pPage, session, [&] { session.AddOid(strStatus, kSnmpTypeInteger, oid::kRowCreateAndGo); }))
+    if (!SendSetWhileResponsive(pPage, session, [&] { session.AddOid(strStatus, kSnmpTypeInteger, oid::kRowCreateAndGo); }))
         return false;
     const QByteArray component = QByteArray::number(nComponent);
-    const bool bFilled = SendSet(pPage, session, [&] {
+    const bool bFilled = SendSetWhileResponsive(pPage, session, [&] {
         session.AddOidValue(oid::SurveillanceOuiColumn(oid::kOuiDescription) + strIndex, kSnmpTypeOctetString,
                             CUtf8Text::ToDevice(strDescription));
         if (nComponent >= 0)
@@ -77,7 +64,7 @@ bool WriteNewEntry(QWidget* pPage, CCommonSNMP& session, const QString& strMac, 
     if (bFilled)
         return true;
     // An entry without its description and type is not left behind.
-    SendSet(pPage, session, [&] { session.AddOid(strStatus, kSnmpTypeInteger, oid::kRowDestroy); });
+    SendSetWhileResponsive(pPage, session, [&] { session.AddOid(strStatus, kSnmpTypeInteger, oid::kRowDestroy); });
     return false;
 }
 
@@ -93,7 +80,7 @@ QString CheckDelete(const QString& strMac)
 bool DeleteEntry(QWidget* pPage, CCommonSNMP& session, const QString& strMac)
 {
     const QString strStatus = oid::SurveillanceOuiColumn(oid::kOuiRowStatus) + OuiIndex(strMac);
-    return SendSet(pPage, session, [&] { session.AddOid(strStatus, kSnmpTypeInteger, oid::kRowDestroy); });
+    return SendSetWhileResponsive(pPage, session, [&] { session.AddOid(strStatus, kSnmpTypeInteger, oid::kRowDestroy); });
 }
 
 } // namespace surveillance

@@ -23,19 +23,6 @@
 
 #include <algorithm>
 
-namespace {
-
-// One SET of bindings with Send; true when the switch took them.
-bool SendSet(QWidget* pPage, CCommonSNMP& session, const std::function<void()>& addBindings)
-{
-    if (!session.Open(kSnmpPduSet))
-        return false;
-    addBindings();
-    std::unique_ptr<CSnmp> pReply;
-    return RunWhileResponsive(pPage, [&] { return session.Send(pReply, 0); }) == 0;
-}
-
-} // namespace
 
 // The list page.
 
@@ -123,7 +110,7 @@ void CArpSpoofingDlg::OnDelete()
         return;
     }
     const QString strStatus = oid::ArpSpoofingColumn(oid::kArpRowStatus) + QLatin1Char('.') + m_pList->GetItemText(nRow, 1);
-    if (SendSet(this, m_cCommonSNMP, [&] { m_cCommonSNMP.AddOid(strStatus, kSnmpTypeInteger, oid::kRowDestroy); }))
+    if (SendSetWhileResponsive(this, m_cCommonSNMP, [&] { m_cCommonSNMP.AddOid(strStatus, kSnmpTypeInteger, oid::kRowDestroy); }))
         OnRefresh();
 }
 
@@ -259,17 +246,17 @@ void CArpSpoofingAddDlg::OnApply()
     const QString strStatus = oid::ArpSpoofingColumn(oid::kArpRowStatus) + strIndex;
     const QByteArray mac = QByteArray::fromHex(m_pMac->text().remove(QLatin1Char('-')).toLatin1());
     // The entry is made out of service, filled, then put into service.
-    if (!SendSet(this, m_cCommonSNMP, [&] { m_cCommonSNMP.AddOid(strStatus, kSnmpTypeInteger, oid::kRowCreateAndWait); }))
+    if (!SendSetWhileResponsive(this, m_cCommonSNMP, [&] { m_cCommonSNMP.AddOid(strStatus, kSnmpTypeInteger, oid::kRowCreateAndWait); }))
         return;
-    const bool bFilled = SendSet(this, m_cCommonSNMP, [&] {
+    const bool bFilled = SendSetWhileResponsive(this, m_cCommonSNMP, [&] {
         m_cCommonSNMP.AddOidValue(oid::ArpSpoofingColumn(oid::kArpGatewayMac) + strIndex, kSnmpTypeOctetString, mac);
         m_cCommonSNMP.AddOidValue(oid::ArpSpoofingColumn(oid::kArpPorts) + strIndex, kSnmpTypeOctetString,
                                   PortBitmapFromFlags(flags, m_nPortNum));
     });
-    if (bFilled && SendSet(this, m_cCommonSNMP, [&] { m_cCommonSNMP.AddOid(strStatus, kSnmpTypeInteger, oid::kRowActive); })) {
+    if (bFilled && SendSetWhileResponsive(this, m_cCommonSNMP, [&] { m_cCommonSNMP.AddOid(strStatus, kSnmpTypeInteger, oid::kRowActive); })) {
         accept();
         return;
     }
     // An entry the switch did not take is not left behind half made.
-    SendSet(this, m_cCommonSNMP, [&] { m_cCommonSNMP.AddOid(strStatus, kSnmpTypeInteger, oid::kRowDestroy); });
+    SendSetWhileResponsive(this, m_cCommonSNMP, [&] { m_cCommonSNMP.AddOid(strStatus, kSnmpTypeInteger, oid::kRowDestroy); });
 }
