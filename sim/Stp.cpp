@@ -21,7 +21,7 @@ enum { ifSpeed = 5, ifOperStatus = 8, ifHighSpeed = 15 };
 
 constexpr int kEnabled = 1, kDisabled = 2;
 constexpr int kVersionStp = 0, kVersionRstp = 2;
-// IEEE 802.1D: the hold time is fixed at one second; 3 is ieee8021d in dot1dStpProtocolSpecification.
+// IEEE 802.1D: the hold time is fixed at one second; the bridge runs protocol 3, ieee8021d.
 constexpr std::int64_t kHoldTime = 100;
 constexpr int kIeee8021d = 3;
 
@@ -114,7 +114,7 @@ void CStpFeature::AddDefaults(ObjectMap& objects, const ModelInfo&) const
     auto put = [&](const Oid& oid, const Value& v) { objects.emplace(oid, v); };
     put(oids::stpState, Value::Integer(kDisabled));
     put(oids::stpVersion, Value::Integer(kVersionRstp));
-    put(Scalar(stpProtocolSpecification), Value::Integer(kIeee8021d));
+    put(Scalar(stpProtocol), Value::Integer(kIeee8021d));
     put(Scalar(stpPriority), Value::Integer(32768));
     put(Scalar(stpTimeSinceTopologyChange), Value::Unsigned(Tag::TimeTicks, 0));
     put(Scalar(stpTopChanges), Value::Unsigned(Tag::Counter32, 0));

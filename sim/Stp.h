@@ -19,7 +19,7 @@ extern const Oid dot1dStp, dot1dStpPortEntry, stpState, stpVersion, stpPortEntry
 
 // dot1dStp scalars (1.3.6.1.2.1.17.2.N.0).
 enum StpScalar {
-    stpProtocolSpecification = 1, stpPriority = 2, stpTimeSinceTopologyChange = 3, stpTopChanges = 4,
+    stpProtocol = 1, stpPriority = 2, stpTimeSinceTopologyChange = 3, stpTopChanges = 4,
     stpDesignatedRoot = 5, stpRootCost = 6, stpRootPort = 7, stpMaxAge = 8, stpHelloTime = 9, stpHoldTime = 10,
     stpForwardDelay = 11, stpBridgeMaxAge = 12, stpBridgeHelloTime = 13, stpBridgeForwardDelay = 14,
 };

@@ -57,6 +57,11 @@ void CPageWalk::SetList(CListCtrl* pList, QLabel* pCount)
     m_pCount = pCount;
 }
 
+void CPageWalk::SetNumberedRows(bool bNumbered)
+{
+    m_bNumbered = bNumbered;
+}
+
 void CPageWalk::SetRefresh(QWidget* pRefresh)
 {
     m_pRefresh = pRefresh;
@@ -224,11 +229,12 @@ void CPageWalk::ApplyRow(const QStringList& cells)
     if (!m_pList)
         return;
     const int nRow = m_pList->GetItemCount();
-    for (int i = 0; i < cells.size(); ++i) {
+    const QStringList row = m_bNumbered ? QStringList{QString::number(nRow + 1)} + cells : cells;
+    for (int i = 0; i < row.size(); ++i) {
         if (i == 0)
-            m_pList->InsertItem(nRow, cells[0]);
+            m_pList->InsertItem(nRow, row[0]);
         else
-            m_pList->SetItemText(nRow, i, cells[i]);
+            m_pList->SetItemText(nRow, i, row[i]);
     }
     if (m_pCount)
         m_pCount->setText(QString::number(nRow + 1));

@@ -73,6 +73,8 @@ public:
 
     // Default sinks: rows appended to pList with the count in pCount, Refresh disabled while walking.
     void SetList(CListCtrl* pList, QLabel* pCount = nullptr);
+    // The default sink puts the row's running number (from 1) in the first column, before the cells.
+    void SetNumberedRows(bool bNumbered);
     void SetRefresh(QWidget* pRefresh);
     // Replies with fewer values end the walk; 0 takes every reply as a row.
     void SetAcceptCount(int nCount);
@@ -120,6 +122,7 @@ private:
     CCommonSNMP& m_session;
     QPointer<CListCtrl> m_pList;
     QPointer<QLabel> m_pCount;
+    bool m_bNumbered = false;
     QPointer<QWidget> m_pRefresh;
     int m_nAccept = 0;
     int m_nFirstTimeout = 0;

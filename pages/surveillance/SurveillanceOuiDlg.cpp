@@ -56,7 +56,8 @@ CSurveillanceOuiDlg::CSurveillanceOuiDlg(QWidget* parent) : CPageDlg(IDD, parent
         cells << CUtf8Text::FromDevice(reply.Bytes(0)) << FormatMacBytes(reply.Bytes(1)) << FormatMacBytes(reply.Bytes(2));
         return true;
     });
-    m_walk.SetRowSink([this](const QStringList& cells) { AddRow(cells); });
+    m_walk.SetList(m_pList);
+    m_walk.SetNumberedRows(true);
 }
 
 bool CSurveillanceOuiDlg::OnInitDialog()
@@ -78,13 +79,6 @@ void CSurveillanceOuiDlg::OnRefresh()
     for (int c : {oid::kOuiDescription, oid::kOuiAddress, oid::kOuiMask, oid::kOuiRowStatus})
         columns << oid::SurveillanceOuiColumn(c);
     m_walk.Start(columns);
-}
-
-void CSurveillanceOuiDlg::AddRow(const QStringList& cells)
-{
-    const int nRow = m_pList->InsertItem(m_pList->GetItemCount(), QString::number(m_pList->GetItemCount() + 1));
-    for (int c = 0; c < 3; ++c)
-        m_pList->SetItemText(nRow, c + 1, cells.value(c));
 }
 
 void CSurveillanceOuiDlg::OnAdd()

@@ -101,7 +101,8 @@ CSurveillanceVlanDlg::CSurveillanceVlanDlg(QWidget* parent) : CPageDlg(IDD, pare
         cells << ComponentText(reply.Value(0)) << CUtf8Text::FromDevice(reply.Bytes(1)) << FormatMacBytes(reply.Bytes(2));
         return true;
     });
-    m_walkTable.SetRowSink([this](const QStringList& cells) { AddRow(cells); });
+    m_walkTable.SetList(m_pList);
+    m_walkTable.SetNumberedRows(true);
     m_walkVlans.SetAcceptCount(1);
     m_walkVlans.SetRenderer([](const CWalkReply& reply, QStringList& cells) {
         cells << reply.Value(0);
@@ -167,13 +168,6 @@ void CSurveillanceVlanDlg::ReadTable()
     for (int c : {oid::kOuiComponent, oid::kOuiDescription, oid::kOuiAddress, oid::kOuiRowStatus})
         columns << oid::SurveillanceOuiColumn(c);
     m_walkTable.Start(columns);
-}
-
-void CSurveillanceVlanDlg::AddRow(const QStringList& cells)
-{
-    const int nRow = m_pList->InsertItem(m_pList->GetItemCount(), QString::number(m_pList->GetItemCount() + 1));
-    for (int c = 0; c < 3; ++c)
-        m_pList->SetItemText(nRow, c + 1, cells.value(c));
 }
 
 void CSurveillanceVlanDlg::OnApply()

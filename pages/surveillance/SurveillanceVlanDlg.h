@@ -45,7 +45,6 @@ public:
 private:
     void ReadSettings();
     void ReadTable();
-    void AddRow(const QStringList& cells);
     void AddVlan(const QString& strVid);
 
     CCommonSNMP m_cCommonSNMP;

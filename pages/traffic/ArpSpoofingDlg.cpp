@@ -57,7 +57,8 @@ CArpSpoofingDlg::CArpSpoofingDlg(QWidget* parent) : CPageDlg(IDD, parent)
         cells << reply.Value(0) << FormatMacBytes(reply.Bytes(1)) << PortRangeFromBitmap(reply.Bytes(2), nPortNum);
         return true;
     });
-    m_walk.SetRowSink([this](const QStringList& cells) { AddRow(cells); });
+    m_walk.SetList(m_pList, m_pTotal);
+    m_walk.SetNumberedRows(true);
 }
 
 bool CArpSpoofingDlg::OnInitDialog()
@@ -81,14 +82,6 @@ void CArpSpoofingDlg::OnRefresh()
     for (int c = oid::kArpGatewayIp; c <= oid::kArpRowStatus; ++c)
         columns << oid::ArpSpoofingColumn(c);
     m_walk.Start(columns);
-}
-
-void CArpSpoofingDlg::AddRow(const QStringList& cells)
-{
-    const int nRow = m_pList->InsertItem(m_pList->GetItemCount(), QString::number(m_pList->GetItemCount() + 1));
-    for (int c = 0; c < 3; ++c)
-        m_pList->SetItemText(nRow, c + 1, cells.value(c));
-    m_pTotal->setText(QString::number(m_pList->GetItemCount()));
 }
 
 void CArpSpoofingDlg::OnAdd()

@@ -38,7 +38,6 @@ public:
     bool IsReading() const { return m_walk.IsRunning(); }
 
 private:
-    void AddRow(const QStringList& cells);
 
     CCommonSNMP m_cCommonSNMP;
     CCommonSNMP m_cCommonSNMPTable;
