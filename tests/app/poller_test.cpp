@@ -202,10 +202,10 @@ TEST(Poller, PoeModelFollowsDisplayMode)
         };
         ASSERT_TRUE(w.Control("set 1.3.6.1.4.1.32473.10.75.6.22.6.0 4 7.0"));
         EXPECT_TRUE(WaitFor([&] { return dlg.IsPowMax(); }, 30000));
-        EXPECT_TRUE(traced("pThis->m_BIsPowMax = TRUE"));
+        EXPECT_TRUE(WaitFor([&] { return traced("pThis->m_BIsPowMax = TRUE"); }, 5000));  // traced after the flag is set
         ASSERT_TRUE(w.Control("set 1.3.6.1.4.1.32473.10.75.6.22.6.0 4 7.1"));
         EXPECT_TRUE(WaitFor([&] { return !dlg.IsPowMax(); }, 30000));
-        EXPECT_TRUE(traced("pThis->m_BIsPowMax = FALSE"));
+        EXPECT_TRUE(WaitFor([&] { return traced("pThis->m_BIsPowMax = FALSE"); }, 5000));  // traced after the flag is set
     }
     const QImage linkMode = dlg.grab().toImage();
 
